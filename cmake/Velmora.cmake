@@ -1,0 +1,56 @@
+# Per-target settings shared by every target of ours. Nothing here is directory-wide.
+
+# Compiler settings of our own code: warnings as errors, sanitizers when asked for.
+function(velmora_target_defaults target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  set_target_properties(${target} PROPERTIES
+    CXX_VISIBILITY_PRESET default
+    POSITION_INDEPENDENT_CODE ON
+    BUILD_RPATH "$ORIGIN;$ORIGIN/..")
+  if(VELMORA_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                             -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# A shared library of one layer, with an ordinary Linux name (libvelmora-<name>.so).
+function(velmora_add_layer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;PRIVATE_LINKS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  velmora_target_defaults(${name})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
+endfunction()
+
+# A suite deliverable library: Name.dll (an ELF shared object named as the suite names it).
+function(velmora_add_dll name)
+  cmake_parse_arguments(ARG "" "OUTPUT_DIR" "SOURCES;LINKS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  velmora_target_defaults(${name})
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".dll")
+  if(ARG_OUTPUT_DIR)
+    set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIR})
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+endfunction()
+
+# A suite program or server: Name.exe.
+function(velmora_add_exe name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  velmora_target_defaults(${name})
+  set_target_properties(${name} PROPERTIES SUFFIX ".exe")
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+endfunction()
+
+# One GoogleTest executable; every test runs in an isolated environment (see runtime/testsupport).
+function(velmora_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  velmora_target_defaults(${name})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} velmora-testmain GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()

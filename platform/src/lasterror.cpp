@@ -1,0 +1,9 @@
+// The calling thread's last-error code.
+#include "platform/win32types.h"
+
+namespace {
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+}
+
+DWORD GetLastError() { return t_lastError; }
+void SetLastError(DWORD code) { t_lastError = code; }
