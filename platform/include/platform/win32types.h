@@ -92,3 +92,28 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 // Thread-local last error of the calling thread, as the original keeps it.
 DWORD GetLastError();
 void SetLastError(DWORD code);
+
+// Records shared by several areas (files, registry, threads).
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+using PFILETIME = FILETIME*;
+using LPFILETIME = FILETIME*;
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+using PSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+
+// More GetLastError / registry status codes.
+constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
+constexpr DWORD ERROR_BUSY = 170;
+constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
+constexpr DWORD ERROR_UNHANDLED_EXCEPTION = 574;
+constexpr DWORD ERROR_BADKEY = 1010;
+constexpr DWORD ERROR_REGISTRY_IO_FAILED = 1016;
+constexpr DWORD STILL_ACTIVE = 259;
