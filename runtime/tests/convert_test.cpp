@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 
+#include "TestErrors.h"
 #include "runtime/Error.h"
 #include "runtime/Variant.h"
 #include "runtime/datetime.h"
@@ -13,14 +14,7 @@
 namespace velmora {
 namespace {
 
-std::int32_t errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::errorOf;
 
 TEST(Convert, IntegerRoundsHalfToEven) {
     struct Case {
