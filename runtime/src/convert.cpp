@@ -8,6 +8,7 @@
 #include "numtext.h"
 #include "runtime/Error.h"
 #include "runtime/Variant.h"
+#include "runtime/convert.h"
 #include "runtime/datetime.h"
 #include "runtime/numbers.h"
 
@@ -33,19 +34,6 @@ using detail::NumberText;
 constexpr double kCurrencyLimit = 9223372036854775808.0;  // 2^63, the scaled range of Currency
 constexpr double kFirstDateSerial = -657435.0;            // before 1 Jan 100
 constexpr double kEndDateSerial = 2958466.0;              // after 31 Dec 9999
-
-// An object's value is its default member; an object whose default member is an object again is
-// followed a few steps (a default member that returns its own object would loop forever).
-Variant defaultValue(const Variant& v) {
-    Variant current = v;
-    for (int depth = 0; depth < 8 && current.isObject(); ++depth) {
-        const ObjectRef& object = A::obj(current);
-        if (!object) raise(err::ObjectNotSet);
-        current = object->invoke(u"", InvokePropertyGet, {});
-    }
-    if (current.isObject()) raise(err::TypeMismatch);
-    return current;
-}
 
 // The checks every scalar conversion starts with.
 void requireScalar(const Variant& v) {
@@ -220,6 +208,18 @@ std::u16string scalarTypeName(VarType type) {
 }
 
 }  // namespace
+
+// A default member that returns its own object would loop forever: the chain is cut after a few steps.
+Variant defaultValue(const Variant& v) {
+    Variant current = v;
+    for (int depth = 0; depth < 8 && current.isObject(); ++depth) {
+        const ObjectRef& object = A::obj(current);
+        if (!object) raise(err::ObjectNotSet);
+        current = object->invoke(u"", InvokePropertyGet, {});
+    }
+    if (current.isObject()) raise(err::TypeMismatch);
+    return current;
+}
 
 std::int16_t Variant::toInteger() const {
     return static_cast<std::int16_t>(wholeNumber(*this, -32768, 32767, true));
