@@ -194,13 +194,12 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LP
         const auto name = valueName(lpValueName);
         const KeyHandle handle = resolveHandle(hKey);
         requireAccess(handle, KEY_QUERY_VALUE);
-        Transaction read(Transaction::Read);
+        // One statement, so no transaction: the hottest call of the registry stays a single read.
         const auto value = findValue(handle.key, name);
         if (!value) {
             requireAlive(handle.key);
             fail(ERROR_FILE_NOT_FOUND);
         }
-        read.commit();
         putValue(*value, lpType, lpData, lpcbData);
     });
 }
