@@ -1,0 +1,163 @@
+// FindFirstFileA / FindNextFileA / FindClose: a snapshot of matching folder entries.
+#include "platform/find.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fileerrors.h"
+#include "fileinfo.h"
+#include "platform/paths.h"
+#include "resolve.h"
+#include "shortnaming.h"
+#include "wildcard.h"
+
+namespace velmora {
+namespace {
+
+class FindSearch : public HandleObject {
+  public:
+    explicit FindSearch(std::vector<WIN32_FIND_DATAA> entries) : m_entries(std::move(entries)) {}
+    bool next(WIN32_FIND_DATAA& data) {
+        if (m_next >= m_entries.size()) return false;
+        data = m_entries[m_next++];
+        return true;
+    }
+
+  private:
+    std::vector<WIN32_FIND_DATAA> m_entries;
+    std::size_t m_next = 0;
+};
+
+bool entryData(const std::string& path, const std::string& name, const std::string& shortName,
+               WIN32_FIND_DATAA& data) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) return false;  // dangling link: itself
+    FileTimes times{};
+    readFileTimes({-1, path.c_str()}, times);
+    data = WIN32_FIND_DATAA{};
+    data.dwFileAttributes = attributesFrom(st, readStoredAttributes({-1, path.c_str()}), path);
+    data.ftCreationTime = times.creation;
+    data.ftLastAccessTime = times.lastAccess;
+    data.ftLastWriteTime = times.lastWrite;
+    if (!S_ISDIR(st.st_mode)) {
+        data.nFileSizeHigh = static_cast<DWORD>(static_cast<std::uint64_t>(st.st_size) >> 32);
+        data.nFileSizeLow = static_cast<DWORD>(st.st_size);
+    }
+    std::strncpy(data.cFileName, name.c_str(), sizeof data.cFileName - 1);
+    if (shortName != name)
+        std::strncpy(data.cAlternateFileName, shortName.c_str(), sizeof data.cAlternateFileName - 1);
+    return true;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+bool isDriveRoot(const std::string& folder) {
+    return sameFile(folder, "/") || sameFile(folder, driveCRoot());
+}
+
+bool lessIgnoringCase(const std::string& a, const std::string& b) {
+    const auto lower = [](unsigned char c) { return std::tolower(c); };
+    const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                                   [&](char x, char y) { return lower(x) < lower(y); });
+    const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
+                                                      [&](char x, char y) { return lower(x) < lower(y); });
+    return less || (!greater && a < b);
+}
+
+std::string joined(const std::string& folder, const std::string& name) {
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// "folder\" names the folder itself.
+DWORD findFolderItself(const std::string& suitePath, std::vector<WIN32_FIND_DATAA>& found) {
+    std::string native;
+    if (!resolveSuitePath(suitePath, native)) return GetLastError();
+    struct stat st {};
+    if (stat(native.c_str(), &st) != 0) return win32Error(errno, native);
+    if (!S_ISDIR(st.st_mode)) return ERROR_FILE_NOT_FOUND;
+    std::string_view trimmed = native;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.remove_suffix(1);
+    const std::size_t slash = trimmed.rfind('/');
+    const std::string name(isDriveRoot(native) ? std::string_view(".") : trimmed.substr(slash + 1));
+    WIN32_FIND_DATAA data;
+    if (!entryData(native, name, name, data)) return win32Error(errno, native);
+    found.push_back(data);
+    return ERROR_SUCCESS;
+}
+
+DWORD findMatches(std::string_view suitePath, std::vector<WIN32_FIND_DATAA>& found) {
+    if (const DWORD error = checkSuitePath(suitePath, true); error != ERROR_SUCCESS) return error;
+    const std::size_t split = suitePath.find_last_of("\\/");
+    std::size_t patternStart = split == std::string_view::npos ? 0 : split + 1;
+    if (patternStart == 0 && suitePath.size() >= 2 && suitePath[1] == ':') patternStart = 2;  // "C:*.txt"
+    const std::string folderText(suitePath.substr(0, patternStart));
+    const std::string pattern(suitePath.substr(patternStart));
+    if (pattern.empty()) return findFolderItself(std::string(suitePath), found);
+
+    std::string folder;
+    if (!resolveSuitePath(folderText.empty() ? "." : folderText, folder)) return GetLastError();
+    struct stat st {};
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
+
+    std::vector<std::string> names = folderEntries(folder);
+    if (names.empty() && access(folder.c_str(), R_OK | X_OK) != 0) return win32Error(errno, folder);
+    const auto shortNames = shortNamesOf(folder, names);
+    std::sort(names.begin(), names.end(), lessIgnoringCase);
+    if (!isDriveRoot(folder)) names.insert(names.begin(), {".", ".."});
+    const bool matchShort = pattern.find('~') != std::string::npos;
+    for (const std::string& name : names) {
+        const auto it = shortNames.find(name);
+        const std::string& shortName = it == shortNames.end() ? name : it->second;
+        if (!matchesPattern(pattern, name) && !(matchShort && matchesPattern(pattern, shortName))) continue;
+        WIN32_FIND_DATAA data;
+        if (entryData(joined(folder, name), name, shortName, data)) found.push_back(data);
+    }
+    return found.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+}
+
+}  // namespace
+}  // namespace velmora
+
+using namespace velmora;
+
+HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+    std::vector<WIN32_FIND_DATAA> found;
+    const DWORD error = lpFindFileData ? (lpFileName ? findMatches(lpFileName, found) : ERROR_PATH_NOT_FOUND)
+                                       : ERROR_INVALID_PARAMETER;
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto search = std::make_shared<FindSearch>(std::move(found));
+    search->next(*lpFindFileData);
+    SetLastError(ERROR_SUCCESS);
+    return insertHandle(std::move(search));
+}
+
+BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
+    auto search = findHandleOf<FindSearch>(hFindFile);
+    if (!search) return FALSE;
+    if (!lpFindFileData) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (search->next(*lpFindFileData)) return TRUE;
+    SetLastError(ERROR_NO_MORE_FILES);
+    return FALSE;
+}
+
+BOOL FindClose(HANDLE hFindFile) {
+    return removeHandleOf<FindSearch>(hFindFile) ? TRUE : FALSE;
+}
