@@ -5,6 +5,7 @@
 #include <sys/time.h>
 #include <cmath>
 #include <cstdio>
+#include <ostream>
 
 #include "runtime/Error.h"
 
@@ -114,6 +115,13 @@ DateParts splitDate(Date date) {
     p.minute = static_cast<int>(secs / 60 % 60);
     p.second = static_cast<int>(secs % 60);
     return p;
+}
+
+std::ostream& operator<<(std::ostream& out, const DateParts& p) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
+                  p.minute, p.second);
+    return out << buffer;
 }
 
 Date makeDate(const DateParts& p) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,8 @@ struct DateParts {
     int second = 0;
     friend bool operator==(const DateParts&, const DateParts&) = default;
 };
+// "yyyy-mm-dd hh:nn:ss", for diagnostics and test output.
+std::ostream& operator<<(std::ostream& out, const DateParts& parts);
 
 // The calendar parts of a date, rounded to the nearest second; error 5 outside the date range.
 DateParts splitDate(Date date);
