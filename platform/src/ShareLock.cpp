@@ -126,6 +126,7 @@ void unlinkOpenFile(int dataFd) {
 
 DWORD ShareLock::acquire(const struct stat& file, unsigned access, unsigned share, bool deleteOnClose) {
     release(-1);
+    if (access == 0) share = kShareRead | kShareWrite | kShareDelete;  // no data access: no part in sharing
     UniqueFd fd;
     std::string path;
     if (const DWORD error = openGated(file, fd, path); error != ERROR_SUCCESS) return error;

@@ -1,0 +1,174 @@
+// Share modes between handles of one process and of two processes.
+#include <fcntl.h>
+#include <signal.h>
+
+#include "FileTestSupport.h"
+
+namespace {
+
+constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, D = DELETE;
+constexpr DWORD SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE, SD = FILE_SHARE_DELETE;
+
+struct ShareCase {
+    DWORD firstAccess, firstShare, secondAccess, secondShare;
+    DWORD expected;
+};
+
+// The Win32 rule, case by case: the second open is refused when it wants access the first does not share,
+// or does not share access the first holds.
+const ShareCase kShareGrid[] = {
+    {R, SR, R, SR, ERROR_SUCCESS},
+    {R, SR, R, SR | SW, ERROR_SUCCESS},
+    {R, SR, W, SR | SW, ERROR_SHARING_VIOLATION},  // first does not share write
+    {R, SR | SW, W, SR, ERROR_SUCCESS},            // reader shares write, writer shares read
+    {R, SR | SW, W, SW, ERROR_SHARING_VIOLATION},  // writer does not share the first's read
+    {W, SR, R, SR, ERROR_SHARING_VIOLATION},       // reader does not share the first's write
+    {W, SR, R, SR | SW, ERROR_SUCCESS},
+    {W, SW, W, SW, ERROR_SUCCESS},  // two writers sharing write
+    {R | W, 0, R, SR | SW | SD, ERROR_SHARING_VIOLATION},
+    {R, 0, R, SR, ERROR_SHARING_VIOLATION},
+    {R, SR | SW, D, SR | SW, ERROR_SHARING_VIOLATION},  // delete not shared
+    {R, SR | SD, D, SR | SW, ERROR_SUCCESS},
+    {D, SR | SW | SD, R, SR, ERROR_SHARING_VIOLATION},  // second does not share the first's delete
+    {0, 0, R | W, 0, ERROR_SUCCESS},                    // a handle without data access takes no part
+    {R | W, 0, 0, 0, ERROR_SUCCESS},
+    {GENERIC_ALL, SR | SW, R, SR | SW, ERROR_SHARING_VIOLATION},  // all access includes delete
+};
+
+class ShareModeTest : public FileTest, public ::testing::WithParamInterface<ShareCase> {};
+
+TEST_P(ShareModeTest, BetweenTwoHandlesOfOneProcess) {
+    const ShareCase c = GetParam();
+    write("f", "data");
+    Handle first(
+        CreateFileA(suite("f").c_str(), c.firstAccess, c.firstShare, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(first.valid()) << GetLastError();
+    EXPECT_EQ(tryOpen(suite("f"), c.secondAccess, c.secondShare), c.expected);
+}
+
+TEST_P(ShareModeTest, BetweenTwoProcesses) {
+    const ShareCase c = GetParam();
+    write("f", "data");
+    Handle first(
+        CreateFileA(suite("f").c_str(), c.firstAccess, c.firstShare, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(first.valid()) << GetLastError();
+    const std::string path = suite("f");
+    EXPECT_EQ(inChildProcess([&] { return tryOpen(path, c.secondAccess, c.secondShare); }), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, ShareModeTest, ::testing::ValuesIn(kShareGrid));
+
+using ShareLifetimeTest = FileTest;
+
+TEST_F(ShareLifetimeTest, ClosingTheHandleLiftsItsShareMode) {
+    write("f", "data");
+    Handle first(CreateFileA(suite("f").c_str(), R, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_EQ(tryOpen(suite("f"), R, SR), ERROR_SHARING_VIOLATION);
+    first.close();
+    EXPECT_EQ(tryOpen(suite("f"), R, SR), ERROR_SUCCESS);
+}
+
+TEST_F(ShareLifetimeTest, ACrashedHolderReleasesTheFile) {
+    write("f", "data");
+    const std::string path = suite("f");
+    int ready[2], hold[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(hold), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        HANDLE h = CreateFileA(path.c_str(), R | W, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const char opened = h != INVALID_HANDLE_VALUE ? 'y' : 'n';
+        (void)!::write(ready[1], &opened, 1);
+        char ignored;
+        (void)!::read(hold[0], &ignored, 1);  // wait to be killed
+        _exit(0);
+    }
+    char opened = 0;
+    ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+    ASSERT_EQ(opened, 'y');
+    EXPECT_EQ(tryOpen(suite("f"), R, SR | SW | SD), ERROR_SHARING_VIOLATION);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(tryOpen(suite("f"), R, SR | SW | SD), ERROR_SUCCESS);
+    for (int fd : {ready[0], ready[1], hold[0], hold[1]}) close(fd);
+}
+
+TEST_F(ShareLifetimeTest, NoLockFilesRemainAfterTheLastClose) {
+    write("f", "data");
+    {
+        Handle a(CreateFileA(suite("f").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
+        Handle b(CreateFileA(suite("f").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(a.valid() && b.valid());
+    }
+    ASSERT_EQ(tryOpen(suite("f"), W, 0), ERROR_SUCCESS);
+    for (const auto& entry : std::filesystem::directory_iterator(velmora::runtimeFolder()))
+        EXPECT_NE(entry.path().extension(), ".lock") << entry.path();
+}
+
+TEST_F(ShareLifetimeTest, HandlesAreNotInheritedByChildPrograms) {
+    write("f", "data");
+    Handle h(CreateFileA(suite("f").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(h.valid());
+    int checked = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const auto target = std::filesystem::read_symlink(entry.path(), ec).string();
+        if (target != native("f") && target.find(".lock") == std::string::npos) continue;
+        const int fd = std::stoi(entry.path().filename().string());
+        EXPECT_TRUE(fcntl(fd, F_GETFD) & FD_CLOEXEC) << target;
+        ++checked;
+    }
+    EXPECT_GE(checked, 2);  // the file and its lock file
+}
+
+using DeleteOnCloseTest = FileTest;
+
+TEST_F(DeleteOnCloseTest, TheFileGoesWithItsLastHandle) {
+    Handle h(CreateFileA(suite("f").c_str(), W, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_TRUE(h.valid());
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(h.get(), "abc", 3, &written, nullptr));
+    EXPECT_TRUE(exists("f"));
+    h.close();
+    EXPECT_FALSE(exists("f"));
+}
+
+TEST_F(DeleteOnCloseTest, OtherHandlesMustShareDeleteAndKeepTheFileUntilTheyClose) {
+    write("f", "data");
+    Handle doomed(CreateFileA(suite("f").c_str(), R, SR | SD, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_TRUE(doomed.valid());
+    EXPECT_EQ(tryOpen(suite("f"), R, SR), ERROR_SHARING_VIOLATION);
+    Handle other(CreateFileA(suite("f").c_str(), R, SR | SD, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(other.valid());
+    doomed.close();
+    EXPECT_TRUE(exists("f"));
+    EXPECT_EQ(tryOpen(suite("f"), R, SR | SW | SD), ERROR_ACCESS_DENIED);  // delete pending
+    other.close();
+    EXPECT_FALSE(exists("f"));
+}
+
+TEST_F(DeleteOnCloseTest, TheLastHandleInAnotherProcessDeletes) {
+    write("f", "data");
+    const std::string path = suite("f");
+    Handle holder(CreateFileA(path.c_str(), R, SR | SD, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder.valid());
+    EXPECT_EQ(
+        inChildProcess([&] { return tryOpen(path, R, SR | SD, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE); }),
+        ERROR_SUCCESS);
+    EXPECT_TRUE(exists("f"));
+    holder.close();
+    EXPECT_FALSE(exists("f"));
+}
+
+TEST_F(DeleteOnCloseTest, ARenamedFileIsStillDeleted) {
+    write("f", "data");
+    Handle h(CreateFileA(suite("f").c_str(), R, SR | SD, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE,
+                         nullptr));
+    ASSERT_TRUE(h.valid());
+    std::filesystem::rename(native("f"), native("g"));
+    h.close();
+    EXPECT_FALSE(exists("g"));
+}
+
+}  // namespace
