@@ -1,0 +1,57 @@
+// The entry points a component library exports, generated from its class table:
+//
+//   VELMORA_EXPORT_CLASS_TABLE(makeClassTable)
+//
+// where makeClassTable() returns the library's ClassTable (see ClassTable.h). It defines
+//   DllGetClassObject(clsid, &factory)  the class object of a class id (an owning pointer, released by the
+//                                       caller), CLASS_E_CLASSNOTAVAILABLE for a class not in the table;
+//   DllRegisterServer(), DllUnregisterServer()  registration of every class in the table;
+//   DllGetClassTable()                  the table itself, for tools and the registration.
+// The table lives in a function of internal linkage, so libraries that load each other never bind to
+// one another's table.
+#pragma once
+
+#include <string>
+
+#include "component/ClassFactory.h"
+#include "component/ClassTable.h"
+#include "component/hresult.h"
+
+namespace velmora {
+
+// The library's table, built on first use; the address also identifies the library's file.
+using ClassTableAccessor = const ClassTable& (*)();
+
+// The file of the loaded module that holds address (a function of that module), or "" if none does.
+std::string modulePathOf(const void* address);
+
+// The work of the entry points. None of them throws: a table that fails to build (a declaration fault)
+// gives E_FAIL, or nullptr for the table itself.
+HRESULT getClassObject(ClassTableAccessor table, const char16_t* clsid, ClassFactory** factory) noexcept;
+// Writes (or removes) the registry entries of every class in the table, for the library file that holds
+// the table.
+HRESULT registerClassTable(ClassTableAccessor table) noexcept;
+HRESULT unregisterClassTable(ClassTableAccessor table) noexcept;
+const ClassTable* classTableOf(ClassTableAccessor table) noexcept;
+
+}  // namespace velmora
+
+#define VELMORA_EXPORT_CLASS_TABLE(makeTable)                                                        \
+    namespace {                                                                                      \
+    const ::velmora::ClassTable& velmoraLibraryClassTable() {                                        \
+        static const ::velmora::ClassTable table = makeTable();                                      \
+        return table;                                                                                \
+    }                                                                                                \
+    }                                                                                                \
+    extern "C" HRESULT DllGetClassObject(const char16_t* clsid, ::velmora::ClassFactory** factory) { \
+        return ::velmora::getClassObject(&velmoraLibraryClassTable, clsid, factory);                 \
+    }                                                                                                \
+    extern "C" HRESULT DllRegisterServer() {                                                         \
+        return ::velmora::registerClassTable(&velmoraLibraryClassTable);                             \
+    }                                                                                                \
+    extern "C" HRESULT DllUnregisterServer() {                                                       \
+        return ::velmora::unregisterClassTable(&velmoraLibraryClassTable);                           \
+    }                                                                                                \
+    extern "C" const ::velmora::ClassTable* DllGetClassTable() {                                     \
+        return ::velmora::classTableOf(&velmoraLibraryClassTable);                                   \
+    }

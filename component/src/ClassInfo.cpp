@@ -1,0 +1,80 @@
+// Name lookup of a class's members, built once per class.
+#include "component/ClassInfo.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "runtime/Error.h"
+#include "runtime/text.h"
+
+namespace velmora {
+
+namespace {
+
+// Which member kinds a call of each kind may reach, the exact kind first.
+struct KindRule {
+    InvokeKind flag;
+    MemberKind first;
+    MemberKind second;
+};
+constexpr KindRule kKindRules[] = {
+    {InvokeMethod, MemberKind::Method, MemberKind::PropertyGet},
+    {InvokePropertyGet, MemberKind::PropertyGet, MemberKind::Method},
+    {InvokePropertyLet, MemberKind::PropertyLet, MemberKind::PropertySet},
+    {InvokePropertySet, MemberKind::PropertySet, MemberKind::PropertyLet},
+};
+
+}  // namespace
+
+ClassInfo::ClassInfo(std::u16string name, std::vector<MemberInfo> members)
+    : m_name(std::move(name)), m_members(std::move(members)) {
+    if (m_members.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
+        throw std::logic_error(toUtf8(m_name) + ": too many members");
+    for (std::size_t i = 0; i < m_members.size(); ++i) {
+        index(m_members[i].name, i);
+        if (m_members[i].isDefault) index(std::u16string(), i);
+    }
+}
+
+void ClassInfo::index(const std::u16string& key, std::size_t position) {
+    Slots unused;
+    unused.fill(-1);
+    Slots& slots = m_lookup.try_emplace(key, unused).first->second;
+    std::int16_t& slot = slots[static_cast<std::size_t>(m_members[position].kind)];
+    if (slot >= 0) {
+        const char* what = key.empty() ? ": a second default member of that kind" : ": declared twice";
+        throw std::logic_error(toUtf8(m_name + u"." + m_members[position].name) + what);
+    }
+    slot = static_cast<std::int16_t>(position);
+}
+
+const MemberInfo* ClassInfo::at(const Slots& slots, MemberKind kind) const noexcept {
+    const std::int16_t position = slots[static_cast<std::size_t>(kind)];
+    return position >= 0 ? &m_members[static_cast<std::size_t>(position)] : nullptr;
+}
+
+const MemberInfo* ClassInfo::find(std::u16string_view name, InvokeKind kind) const noexcept {
+    const auto it = m_lookup.find(name);
+    if (it == m_lookup.end()) return nullptr;
+    for (const KindRule& rule : kKindRules)
+        if (kind & rule.flag)
+            if (const MemberInfo* member = at(it->second, rule.first)) return member;
+    for (const KindRule& rule : kKindRules)
+        if (kind & rule.flag)
+            if (const MemberInfo* member = at(it->second, rule.second)) return member;
+    return nullptr;
+}
+
+const MemberInfo* ClassInfo::findEvent(std::u16string_view name) const noexcept {
+    const auto it = m_lookup.find(name);
+    return it == m_lookup.end() ? nullptr : at(it->second, MemberKind::Event);
+}
+
+Variant ClassInfo::invoke(Object& self, std::u16string_view name, InvokeKind kind,
+                          std::span<Variant> args) const {
+    const MemberInfo* member = find(name, kind);
+    if (!member) raise(err::NoSuchMember);
+    return member->call(self, args);
+}
+
+}  // namespace velmora
