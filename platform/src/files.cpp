@@ -43,6 +43,11 @@ int openFlags(const OpenRequest& request) {
 
 Opened openExisting(const OpenRequest& request, int flags) {
     Opened opened;
+    struct stat st {};
+    if (stat(request.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        opened.error = ERROR_ACCESS_DENIED;  // pipes and devices are not files (checked again once open)
+        return opened;
+    }
     opened.fd.reset(open(request.path.c_str(), flags));
     // A handle for attributes and times only needs no read permission on Win32.
     if (!opened.fd && errno == EACCES && request.kinds == 0)

@@ -1,0 +1,196 @@
+// CreateFileA dispositions, read-only files, folders and special files, bad input and bad handles.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FileTestSupport.h"
+#include "platform/attributes.h"
+#include "platform/fileops.h"
+#include "platform/find.h"
+
+namespace {
+
+using CreateFileTest = FileTest;
+
+TEST_F(CreateFileTest, DispositionsFollowWin32) {
+    const struct {
+        DWORD disposition;
+        bool exists;
+        DWORD error;  // last error after the call (ERROR_ALREADY_EXISTS on some successes)
+        bool opens;
+        const char* content;  // the file's content afterwards; nullptr when it must not exist
+    } cases[] = {
+        {CREATE_NEW, false, ERROR_SUCCESS, true, ""},
+        {CREATE_NEW, true, ERROR_FILE_EXISTS, false, "old"},
+        {CREATE_ALWAYS, false, ERROR_SUCCESS, true, ""},
+        {CREATE_ALWAYS, true, ERROR_ALREADY_EXISTS, true, ""},
+        {OPEN_EXISTING, false, ERROR_FILE_NOT_FOUND, false, nullptr},
+        {OPEN_EXISTING, true, ERROR_SUCCESS, true, "old"},
+        {OPEN_ALWAYS, false, ERROR_SUCCESS, true, ""},
+        {OPEN_ALWAYS, true, ERROR_ALREADY_EXISTS, true, "old"},
+        {TRUNCATE_EXISTING, false, ERROR_FILE_NOT_FOUND, false, nullptr},
+        {TRUNCATE_EXISTING, true, ERROR_SUCCESS, true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "disposition " << c.disposition << (c.exists ? " existing" : " missing"));
+        std::filesystem::remove(native("f"));
+        if (c.exists) write("f", "old");
+        SetLastError(12345);
+        Handle h(CreateFileA(suite("f").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, c.disposition, 0,
+                             nullptr));
+        EXPECT_EQ(h.valid(), c.opens);
+        EXPECT_EQ(GetLastError(), c.error);
+        h.close();
+        EXPECT_EQ(exists("f"), c.content != nullptr);
+        if (c.content) {
+            EXPECT_EQ(read("f"), c.content);
+        }
+    }
+}
+
+TEST_F(CreateFileTest, AMissingFolderIsPathNotFound) {
+    EXPECT_EQ(tryOpen(suite("no\\f"), GENERIC_READ, 0), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(tryOpen(suite("no\\f"), GENERIC_WRITE, 0, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(CreateFileTest, ReadOnlyFilesRefuseChangesEvenForRoot) {
+    write("ro", "keep");
+    ASSERT_EQ(chmod(native("ro").c_str(), 0444), 0);
+    const struct {
+        DWORD access, disposition, flags, error;
+    } cases[] = {
+        {GENERIC_READ, OPEN_EXISTING, 0, ERROR_SUCCESS},
+        {GENERIC_WRITE, OPEN_EXISTING, 0, ERROR_ACCESS_DENIED},
+        {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, 0, ERROR_ACCESS_DENIED},
+        {GENERIC_READ, CREATE_ALWAYS, 0, ERROR_ACCESS_DENIED},
+        {GENERIC_WRITE, TRUNCATE_EXISTING, 0, ERROR_ACCESS_DENIED},
+        {GENERIC_READ, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, ERROR_ACCESS_DENIED},
+        {DELETE, OPEN_EXISTING, 0, ERROR_ACCESS_DENIED},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tryOpen(suite("ro"), c.access, 0, c.disposition, c.flags), c.error)
+            << "access " << std::hex << c.access << " disposition " << c.disposition;
+    EXPECT_FALSE(DeleteFileA(suite("ro").c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(read("ro"), "keep");
+}
+
+TEST_F(CreateFileTest, ANewReadOnlyFileIsStillWritableThroughItsCreatingHandle) {
+    Handle h(CreateFileA(suite("f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY,
+                         nullptr));
+    ASSERT_TRUE(h.valid());
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(h.get(), "x", 1, &written, nullptr));
+    h.close();
+    EXPECT_EQ(read("f"), "x");
+    EXPECT_EQ(GetFileAttributesA(suite("f").c_str()), FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(CreateFileTest, CreateAlwaysReplacesTheAttributes) {
+    write("f", "old");
+    ASSERT_TRUE(SetFileAttributesA(suite("f").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_EQ(tryOpen(suite("f"), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN), ERROR_SUCCESS);
+    EXPECT_EQ(GetFileAttributesA(suite("f").c_str()), FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(CreateFileTest, FoldersOpenOnlyWithBackupSemantics) {
+    std::filesystem::create_directory(native("d"));
+    EXPECT_EQ(tryOpen(suite("d"), GENERIC_READ, FILE_SHARE_READ), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(tryOpen(suite("d"), GENERIC_WRITE, FILE_SHARE_READ), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(tryOpen(suite("d"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS),
+              ERROR_SUCCESS);
+}
+
+TEST_F(CreateFileTest, PipesAndDevicesAreRefusedWithoutBlocking) {
+    ASSERT_EQ(mkfifo(native("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(tryOpen(suite("pipe"), GENERIC_READ, 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(tryOpen(suite("pipe"), GENERIC_WRITE, 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(tryOpen("/dev/null", GENERIC_WRITE, 0), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(CreateFileTest, BadInputGivesWin32Errors) {
+    const std::string longName(256, 'n');
+    const struct {
+        const char* label;
+        std::string path;
+        DWORD access, disposition, error;
+    } cases[] = {
+        {"empty", "", GENERIC_READ, OPEN_EXISTING, ERROR_PATH_NOT_FOUND},
+        {"wildcard", suite("a*b"), GENERIC_READ, CREATE_ALWAYS, ERROR_INVALID_NAME},
+        {"angle", suite("a<b"), GENERIC_READ, CREATE_ALWAYS, ERROR_INVALID_NAME},
+        {"colon", suite("a:b"), GENERIC_READ, CREATE_ALWAYS, ERROR_INVALID_NAME},
+        {"control", suite("a\x01"), GENERIC_READ, CREATE_ALWAYS, ERROR_INVALID_NAME},
+        {"long name", suite(longName), GENERIC_WRITE, CREATE_ALWAYS, ERROR_FILENAME_EXCED_RANGE},
+        {"network", "\\\\server\\share\\f", GENERIC_READ, OPEN_EXISTING, ERROR_BAD_NETPATH},
+        {"no drive", "Q:\\f", GENERIC_READ, OPEN_EXISTING, ERROR_PATH_NOT_FOUND},
+        {"disposition 0", suite("f"), GENERIC_READ, 0, ERROR_INVALID_PARAMETER},
+        {"disposition 6", suite("f"), GENERIC_READ, 6, ERROR_INVALID_PARAMETER},
+        {"truncate read-only access", suite("f"), GENERIC_READ, TRUNCATE_EXISTING, ERROR_INVALID_PARAMETER},
+    };
+    for (const auto& c : cases) EXPECT_EQ(tryOpen(c.path, c.access, 0, c.disposition), c.error) << c.label;
+    EXPECT_EQ(CreateFileA(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(exists("f"));
+}
+
+TEST_F(CreateFileTest, ClosedAndMadeUpHandlesAreInvalidNeverFatal) {
+    write("f", "data");
+    HANDLE closed = CreateFileA(suite("f").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(CloseHandle(closed));
+    const HANDLE bogus[] = {closed,
+                            nullptr,
+                            INVALID_HANDLE_VALUE,
+                            reinterpret_cast<HANDLE>(3),
+                            reinterpret_cast<HANDLE>(0x12345678),
+                            reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2))};
+    char buffer[4];
+    DWORD count = 7;
+    for (HANDLE h : bogus) {
+        SetLastError(0);
+        EXPECT_FALSE(ReadFile(h, buffer, sizeof buffer, &count, nullptr));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+        EXPECT_EQ(count, 0u);
+        EXPECT_FALSE(WriteFile(h, buffer, 1, &count, nullptr));
+        EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+        EXPECT_EQ(GetFileSize(h, nullptr), INVALID_FILE_SIZE);
+        EXPECT_FALSE(FlushFileBuffers(h));
+        EXPECT_FALSE(GetFileTime(h, nullptr, nullptr, nullptr));
+        SetLastError(0);
+        EXPECT_FALSE(CloseHandle(h));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    }
+}
+
+TEST_F(CreateFileTest, FindCloseTakesOnlySearchHandles) {
+    write("f", "data");
+    Handle file(CreateFileA(suite("f").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(FindClose(file.get()));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    char buffer[4];
+    DWORD count = 0;
+    EXPECT_TRUE(ReadFile(file.get(), buffer, 4, &count, nullptr));  // still open
+
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(suite("*").c_str(), &data);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(ReadFile(search, buffer, 4, &count, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_TRUE(CloseHandle(search));
+    EXPECT_FALSE(FindNextFileA(search, &data));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(CreateFileTest, HandleValuesFitInThirtyTwoBitsAndAreNotReusedAtOnce) {
+    write("f", "data");
+    HANDLE first =
+        CreateFileA(suite("f").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(CloseHandle(first));
+    Handle second(
+        CreateFileA(suite("f").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_NE(second.get(), first);
+    const auto value = reinterpret_cast<std::uintptr_t>(second.get());
+    EXPECT_GT(value, 0u);
+    EXPECT_LT(value, 0x7FFFFFFFu);
+}
+
+}  // namespace
