@@ -30,16 +30,42 @@ ClassInfo::ClassInfo(std::u16string name, std::vector<MemberInfo> members)
     : m_name(std::move(name)), m_members(std::move(members)) {
     if (m_members.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
         throw std::logic_error(toUtf8(m_name) + ": too many members");
+    // Room for every member's name and the default member's, at most half full.
+    std::size_t capacity = 8;
+    while (capacity < 2 * (m_members.size() + 1)) capacity *= 2;
+    m_names.resize(capacity);
     for (std::size_t i = 0; i < m_members.size(); ++i) {
         index(m_members[i].name, i);
         if (m_members[i].isDefault) index(std::u16string(), i);
     }
 }
 
+ClassInfo::NameEntry& ClassInfo::entryFor(std::u16string_view name) {
+    const std::size_t hash = NameHash{}(name);
+    const std::size_t mask = m_names.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        NameEntry& entry = m_names[i];
+        if (entry.used && entry.hash == hash && namesEqual(entry.name, name)) return entry;
+        if (entry.used) continue;
+        entry.used = true;
+        entry.hash = hash;
+        entry.name = name;
+        return entry;
+    }
+}
+
+const ClassInfo::NameEntry* ClassInfo::lookup(std::u16string_view name) const noexcept {
+    const std::size_t hash = NameHash{}(name);
+    const std::size_t mask = m_names.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const NameEntry& entry = m_names[i];
+        if (!entry.used) return nullptr;
+        if (entry.hash == hash && namesEqual(entry.name, name)) return &entry;
+    }
+}
+
 void ClassInfo::index(const std::u16string& key, std::size_t position) {
-    Slots unused;
-    unused.fill(-1);
-    Slots& slots = m_lookup.try_emplace(key, unused).first->second;
+    Slots& slots = entryFor(key).slots;
     std::int16_t& slot = slots[static_cast<std::size_t>(m_members[position].kind)];
     if (slot >= 0) {
         const char* what = key.empty() ? ": a second default member of that kind" : ": declared twice";
@@ -54,20 +80,20 @@ const MemberInfo* ClassInfo::at(const Slots& slots, MemberKind kind) const noexc
 }
 
 const MemberInfo* ClassInfo::find(std::u16string_view name, InvokeKind kind) const noexcept {
-    const auto it = m_lookup.find(name);
-    if (it == m_lookup.end()) return nullptr;
+    const NameEntry* entry = lookup(name);
+    if (!entry) return nullptr;
     for (const KindRule& rule : kKindRules)
         if (kind & rule.flag)
-            if (const MemberInfo* member = at(it->second, rule.first)) return member;
+            if (const MemberInfo* member = at(entry->slots, rule.first)) return member;
     for (const KindRule& rule : kKindRules)
         if (kind & rule.flag)
-            if (const MemberInfo* member = at(it->second, rule.second)) return member;
+            if (const MemberInfo* member = at(entry->slots, rule.second)) return member;
     return nullptr;
 }
 
 const MemberInfo* ClassInfo::findEvent(std::u16string_view name) const noexcept {
-    const auto it = m_lookup.find(name);
-    return it == m_lookup.end() ? nullptr : at(it->second, MemberKind::Event);
+    const NameEntry* entry = lookup(name);
+    return entry ? at(entry->slots, MemberKind::Event) : nullptr;
 }
 
 Variant ClassInfo::invoke(Object& self, std::u16string_view name, InvokeKind kind,

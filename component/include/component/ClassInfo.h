@@ -6,7 +6,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "component/MemberInfo.h"
@@ -39,12 +38,23 @@ class ClassInfo {
     // Member positions per kind (method, get, let, set, event); -1 where the name has none.
     using Slots = std::array<std::int16_t, 5>;
 
+    // One name of the lookup table: open addressing over a power-of-two size at most half full, built
+    // once, so a lookup is a hash and usually one comparison.
+    struct NameEntry {
+        std::size_t hash = 0;
+        std::u16string name;
+        Slots slots{-1, -1, -1, -1, -1};
+        bool used = false;
+    };
+
     void index(const std::u16string& key, std::size_t position);
+    NameEntry& entryFor(std::u16string_view name);
+    const NameEntry* lookup(std::u16string_view name) const noexcept;
     const MemberInfo* at(const Slots& slots, MemberKind kind) const noexcept;
 
     std::u16string m_name;
     std::vector<MemberInfo> m_members;
-    std::unordered_map<std::u16string, Slots, NameHash, NameEqual> m_lookup;
+    std::vector<NameEntry> m_names;
 };
 
 }  // namespace velmora

@@ -14,12 +14,25 @@ constexpr char16_t foldNameChar(char16_t c) noexcept {
     return (upperAscii || upperLatin1) ? static_cast<char16_t>(c + 32) : c;
 }
 
-bool namesEqual(std::u16string_view a, std::u16string_view b) noexcept;
+// Inline: every late-bound call hashes and compares its member name.
+inline bool namesEqual(std::u16string_view a, std::u16string_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && foldNameChar(a[i]) != foldNameChar(b[i])) return false;
+    return true;
+}
 
-// Hash and equality for containers keyed by name; transparent, so a lookup by string_view allocates nothing.
+// FNV-1a over the folded code units. Transparent, so a container lookup by string_view allocates nothing.
 struct NameHash {
     using is_transparent = void;
-    std::size_t operator()(std::u16string_view name) const noexcept;
+    std::size_t operator()(std::u16string_view name) const noexcept {
+        std::size_t hash = 14695981039346656037ull;
+        for (char16_t c : name) {
+            hash ^= foldNameChar(c);
+            hash *= 1099511628211ull;
+        }
+        return hash;
+    }
 };
 
 struct NameEqual {
