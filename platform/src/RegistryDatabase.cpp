@@ -2,6 +2,7 @@
 // connections let WAL readers run beside a writer), with the statements it has prepared.
 #include "RegistryDatabase.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -145,7 +146,17 @@ class Connection {
 
 thread_local std::unique_ptr<Connection> t_connection;
 
+// SQLite keeps per-process lock bookkeeping that a child of fork() inherits without the locks themselves,
+// so a connection open across fork() would mislead the child's new one. The forking thread closes its
+// connection first and reopens it on next use. (Children that exec are unaffected either way; a fork
+// without exec while other threads hold connections is not supported.)
+void closeBeforeFork() {
+    t_connection.reset();
+}
+
 Connection& currentConnection() {
+    static const int forkHandler = pthread_atfork(closeBeforeFork, nullptr, nullptr);
+    static_cast<void>(forkHandler);
     if (t_connection && t_connection->owner() != getpid()) {
         // Inherited through fork(): SQLite forbids using or even closing it here, since closing could drop
         // the parent's locks. Abandon it on purpose.

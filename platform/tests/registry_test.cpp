@@ -32,8 +32,23 @@ std::string testKeyPath() {
     return std::string("Software\\VelmoraTests\\") + info->test_suite_name() + "\\" + info->name();
 }
 
-// A fresh key of the running test below HKCU.
+// Deletes a key and everything below it, bottom-up as the registry requires.
+void deleteTree(HKEY parent, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyA(parent, path.c_str(), &key) != ERROR_SUCCESS) return;
+    char name[256];
+    DWORD size = sizeof name;
+    while (RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        deleteTree(key, name);
+        size = sizeof name;
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(parent, path.c_str());
+}
+
+// A fresh key of the running test below HKCU (fresh also when tests are repeated in one process).
 HKEY createTestKey(const std::string& sub = "") {
+    if (sub.empty()) deleteTree(HKEY_CURRENT_USER, testKeyPath());
     HKEY h = nullptr;
     const std::string path = sub.empty() ? testKeyPath() : testKeyPath() + "\\" + sub;
     EXPECT_EQ(
@@ -488,13 +503,15 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNoWrite) {
     }
     close(gate[0]);
     close(gate[1]);
+    for (int i = 0; i < kCount; ++i)  // the parent writes at the same time
+        ASSERT_EQ(setBytes(base.get(), ("parent-" + std::to_string(i)).c_str(), REG_SZ, "p"), ERROR_SUCCESS);
     for (pid_t pid : children) {
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
     }
     const auto names = valueNames(base.get());
-    EXPECT_EQ(names.size(), std::size_t(kChildren * kCount));
+    EXPECT_EQ(names.size(), std::size_t((kChildren + 1) * kCount));
     for (int c = 0; c < kChildren; ++c)
         for (int i = 0; i < kCount; i += 37) {
             const Read read =
