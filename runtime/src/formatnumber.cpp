@@ -1,4 +1,5 @@
 // Number patterns of Format and FormatNumber, with the locale's decimal point and digit grouping.
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <clocale>
@@ -67,7 +68,8 @@ Digits decimalDigits(double value, int decimals) {
 // Digit groups from the right with the locale's group sizes; each piece is glued to the digit on its
 // left so that a placeholder takes a digit with its separator.
 std::vector<std::u16string> groupedDigits(const std::string& whole, const NumericLocale& locale, bool group) {
-    std::vector<std::u16string> pieces;
+    std::vector<std::u16string> pieces;  // right to left while building
+    pieces.reserve(whole.size());
     std::size_t groupIndex = 0;
     int inGroup = 0;
     int size = locale.grouping.empty() ? 0 : locale.grouping[0];
@@ -79,8 +81,9 @@ std::vector<std::u16string> groupedDigits(const std::string& whole, const Numeri
             if (groupIndex + 1 < locale.grouping.size()) size = locale.grouping[++groupIndex];
         }
         ++inGroup;
-        pieces.insert(pieces.begin(), piece);
+        pieces.push_back(std::move(piece));
     }
+    std::reverse(pieces.begin(), pieces.end());
     return pieces;
 }
 
@@ -183,22 +186,28 @@ std::u16string renderWhole(const Section& s, const std::string& whole, const Num
     std::string padded = whole;
     if (static_cast<int>(padded.size()) < minDigits) padded.insert(0, minDigits - padded.size(), '0');
     std::vector<std::u16string> pieces = groupedDigits(padded, locale, s.group);
+    // From the right, every placeholder takes one digit (with its separator); the leftmost takes the rest,
+    // and a pattern without integer placeholders still shows the whole part (".00" shows 12.5 as 12.50).
+    auto placeholders = static_cast<std::size_t>(countPlaceholders(s.intItems));
+    std::vector<std::size_t> takes(placeholders, 0);
+    std::size_t remaining = pieces.size();
+    for (std::size_t k = placeholders; k-- > 1;) {
+        takes[k] = std::min<std::size_t>(1, remaining);
+        remaining -= takes[k];
+    }
     std::u16string out;
-    int placeholdersLeft = countPlaceholders(s.intItems);
-    for (std::size_t k = s.intItems.size(); k-- > 0;) {
-        const std::u16string& item = s.intItems[k];
+    std::size_t next = 0;
+    if (placeholders == 0)
+        while (next < pieces.size()) out += pieces[next++];
+    else
+        takes[0] = remaining;
+    std::size_t placeholder = 0;
+    for (const auto& item : s.intItems) {
         if (item != u"0" && item != u"#") {
-            out.insert(0, item);
+            out += item;
             continue;
         }
-        --placeholdersLeft;
-        std::u16string taken;
-        while (!pieces.empty() && (placeholdersLeft == 0 || taken.empty())) {
-            taken.insert(0, pieces.back());
-            pieces.pop_back();
-            if (placeholdersLeft != 0) break;
-        }
-        out.insert(0, taken);
+        for (std::size_t n = takes[placeholder++]; n > 0; --n) out += pieces[next++];
     }
     return out;
 }

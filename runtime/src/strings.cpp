@@ -96,41 +96,47 @@ std::size_t matchList(std::u16string_view pattern, std::size_t i, char16_t c, in
     return i + 1;
 }
 
-bool likeFrom(std::u16string_view s, std::size_t si, std::u16string_view p, std::size_t pi, int compare) {
-    while (pi < p.size()) {
-        char16_t token = p[pi];
-        if (token == u'*') {
-            while (pi < p.size() && p[pi] == u'*') ++pi;
-            if (pi == p.size()) return true;
-            for (std::size_t k = si; k <= s.size(); ++k)
-                if (likeFrom(s, k, p, pi, compare)) return true;
-            return false;
-        }
-        if (si == s.size()) {
-            // Still check that the rest of the pattern is well-formed (an unclosed list is an error).
-            if (token == u'[') {
-                bool ignored;
-                matchList(p, pi + 1, u'\0', compare, ignored);
-            }
-            return false;
-        }
-        char16_t c = s[si];
-        if (token == u'?') {
-            ++pi;
-        } else if (token == u'#') {
-            if (!isDigit(c)) return false;
-            ++pi;
-        } else if (token == u'[') {
-            bool matched = false;
-            pi = matchList(p, pi + 1, c, compare, matched);
-            if (!matched) return false;
-        } else {
-            if (!sameChar(c, token, compare)) return false;
-            ++pi;
-        }
-        ++si;
+// Whether the one-character token of a pattern at pi matches c; next is the position after the token.
+bool tokenMatches(std::u16string_view p, std::size_t pi, char16_t c, int compare, std::size_t& next) {
+    char16_t token = p[pi];
+    next = pi + 1;
+    if (token == u'?') return true;
+    if (token == u'#') return isDigit(c);
+    if (token == u'[') {
+        bool matched = false;
+        next = matchList(p, pi + 1, c, compare, matched);
+        return matched;
     }
-    return si == s.size();
+    return sameChar(c, token, compare);
+}
+
+// Every token but "*" matches exactly one character, so one remembered "*" is enough to backtrack:
+// the match takes time proportional to the lengths' product, never exponential time.
+bool likeMatch(std::u16string_view s, std::u16string_view p, int compare) {
+    for (std::size_t i = 0; i < p.size(); ++i)  // a malformed list is an error whatever the text
+        if (p[i] == u'[') {
+            bool ignored;
+            i = matchList(p, i + 1, u'\0', compare, ignored) - 1;
+        }
+    std::size_t si = 0, pi = 0, starP = std::u16string_view::npos, starS = 0;
+    while (si < s.size()) {
+        std::size_t next = 0;
+        if (pi < p.size() && p[pi] == u'*') {
+            while (pi < p.size() && p[pi] == u'*') ++pi;
+            starP = pi;
+            starS = si;
+        } else if (pi < p.size() && tokenMatches(p, pi, s[si], compare, next)) {
+            pi = next;
+            ++si;
+        } else if (starP != std::u16string_view::npos) {
+            pi = starP;
+            si = ++starS;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == u'*') ++pi;
+    return pi == p.size();
 }
 
 }  // namespace
@@ -426,7 +432,7 @@ std::u16string Str(const Variant& number) {
 
 bool Like(std::u16string_view s, std::u16string_view pattern, int compare) {
     requireCompare(compare);
-    return likeFrom(s, 0, pattern, 0, compare);
+    return likeMatch(s, pattern, compare);
 }
 
 }  // namespace velmora

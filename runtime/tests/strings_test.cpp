@@ -219,6 +219,9 @@ TEST(Strings, Like) {
     EXPECT_TRUE(Like(u"Blockrune.DLL", u"*.dll", vbTextCompare));
     EXPECT_EQ(errorOf([] { Like(u"a", u"[a"); }), 93);
     EXPECT_EQ(errorOf([] { Like(u"", u"[a"); }), 93);
+    EXPECT_EQ(errorOf([] { Like(u"x", u"x*[a"); }), 93);
+    // Many stars against a long text that almost matches must not take exponential time.
+    EXPECT_FALSE(Like(std::u16string(2000, u'a'), u"*a*a*a*a*a*a*a*a*a*a*b"));
 }
 
 }  // namespace
