@@ -1,6 +1,8 @@
 // The work behind the entry points a component library exports.
 #include "component/LibraryExports.h"
 
+#include "component/registration.h"
+
 #include <dlfcn.h>
 
 #include <filesystem>
@@ -38,14 +40,26 @@ const ClassTable* classTableOf(ClassTableAccessor table) noexcept {
     }
 }
 
-// Registry writes come with the registration layer; until then the tables are only checked to build,
-// and a library reports that it cannot register itself rather than pretending it did.
+// The library file is the one holding the table's accessor, so a library registers itself wherever it lies.
 HRESULT registerClassTable(ClassTableAccessor table) noexcept {
-    return classTableOf(table) ? hr::NotImplemented : hr::Failed;
+    try {
+        const ClassTable* classes = classTableOf(table);
+        if (!classes) return hr::Failed;
+        return registerClasses(*classes, modulePathOf(reinterpret_cast<const void*>(table)), ServerKind::InProcess);
+    } catch (...) {
+        return hr::RegisterClassFailed;
+    }
 }
 
 HRESULT unregisterClassTable(ClassTableAccessor table) noexcept {
-    return classTableOf(table) ? hr::NotImplemented : hr::Failed;
+    try {
+        const ClassTable* classes = classTableOf(table);
+        if (!classes) return hr::Failed;
+        return unregisterClasses(*classes, modulePathOf(reinterpret_cast<const void*>(table)),
+                                 ServerKind::InProcess);
+    } catch (...) {
+        return hr::RegisterClassFailed;
+    }
 }
 
 }  // namespace velmora

@@ -72,6 +72,13 @@ public:
         return *this;
     }
 
+    // Takes over a reference someone already counted (an owning pointer from an entry point).
+    static Ref adopt(T* object) noexcept {
+        Ref ref;
+        ref.m_p = object;
+        return ref;
+    }
+
     void reset() noexcept {
         if (T* p = std::exchange(m_p, nullptr)) p->release();
     }
