@@ -1,6 +1,7 @@
 // The sinks of one object's events. Raising calls every sink's handler, the sink member named like the
 // event, synchronously on the raiser's thread, in the order the sinks were connected. All handlers see
 // the same arguments, so a by-reference argument one handler changes reaches the next and the raiser.
+// Like its owner, a source is used on one thread and takes no lock.
 #pragma once
 
 #include <array>
