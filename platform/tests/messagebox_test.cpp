@@ -72,18 +72,4 @@ TEST(MessageBox, NestedRecordersRestoreThePresenterBefore) {
     EXPECT_EQ(outer.messages()[0].text, "outer");
 }
 
-TEST(MessageBox, InstalledPresenterReplacesTheStandardOne) {
-    int calls = 0;
-    auto previous = velmora::setMessageBoxPresenter([&](HWND, const char*, const char*, UINT) {
-        ++calls;
-        return IDABORT;
-    });
-    EXPECT_EQ(MessageBoxA(0, "t", "c", MB_ABORTRETRYIGNORE), IDABORT);
-    velmora::setMessageBoxPresenter(std::move(previous));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(MessageBoxA(0, "t", "c", MB_ABORTRETRYIGNORE), IDABORT);  // the default button again
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(calls, 1);
-}
-
 }  // namespace

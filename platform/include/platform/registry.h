@@ -5,6 +5,7 @@
 // without losing a write. Key and value names compare case-insensitively (ASCII) and keep their case.
 //
 // Roots: HKEY_CLASSES_ROOT is a view of HKEY_LOCAL_MACHINE\Software\Classes (the same keys under two names).
+// HKEY_CURRENT_USER, HKEY_USERS and HKEY_CURRENT_CONFIG are trees of their own (the database is per user).
 // HKEY_PERFORMANCE_DATA and HKEY_DYN_DATA are read-only and empty: writes below them give
 // ERROR_ACCESS_DENIED. Root handles need no closing (RegCloseKey on them succeeds); the roots and
 // Software\Classes cannot be deleted. Root handles are accepted both sign-extended (as Win32 defines them)

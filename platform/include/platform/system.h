@@ -1,10 +1,12 @@
 // Who and where the program runs: computer and user names, system folders, environment variables,
-// process and thread ids, the tick count and Sleep. Module paths are in platform/library.h.
+// process and thread ids, the tick count and Sleep. Module paths (GetModuleFileNameA, the module holding
+// an address) belong with library loading in platform/library.h, included here for callers of either.
 //
 // Text results follow the Win32 buffer rules: a call that returns a length gives the length without the
 // NUL on success, or the size needed with the NUL (and an untouched buffer) when the buffer is short.
 #pragma once
 
+#include "platform/library.h"
 #include "platform/win32types.h"
 
 // NetBIOS names, which GetComputerNameA reports, have at most 15 characters.
