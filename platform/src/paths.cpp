@@ -87,7 +87,8 @@ std::string runtimeFolder() {
     static std::string cachedFor, cached;
     std::lock_guard lock(mutex);
     const std::string xdg = envOr("XDG_RUNTIME_DIR", "");
-    if (!cached.empty() && cachedFor == xdg) return cached;
+    // Checked on every use: a temp cleaner may have removed it since.
+    if (!cached.empty() && cachedFor == xdg && ownedPrivateFolder(cached)) return cached;
 
     std::string dir = xdg.empty() ? "" : xdg + "/velmora";
     if (dir.empty() || (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST))

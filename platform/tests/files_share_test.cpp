@@ -105,6 +105,13 @@ TEST_F(ShareLifetimeTest, NoLockFilesRemainAfterTheLastClose) {
         EXPECT_NE(entry.path().extension(), ".lock") << entry.path();
 }
 
+TEST_F(ShareLifetimeTest, ARemovedRuntimeFolderIsMadeAgain) {
+    write("f", "data");
+    ASSERT_EQ(tryOpen(suite("f"), R, SR), ERROR_SUCCESS);
+    std::filesystem::remove_all(velmora::runtimeFolder());
+    EXPECT_EQ(tryOpen(suite("f"), R, SR), ERROR_SUCCESS);
+}
+
 TEST_F(ShareLifetimeTest, HandlesAreNotInheritedByChildPrograms) {
     write("f", "data");
     Handle h(CreateFileA(suite("f").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
