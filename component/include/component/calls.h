@@ -65,6 +65,7 @@ void unpackArguments(std::array<Variant, N>& packed, A&&... arguments) {
     (unpackArgument(packed[i++], std::forward<A>(arguments)), ...);
 }
 
+// The common form of the helpers below: C++ values in, by-reference ones written back after the call.
 template <class T, class... A>
 Variant invokeWith(const Ref<T>& target, std::u16string_view name, InvokeKind kind, A&&... arguments) {
     std::array<Variant, sizeof...(A)> packed{packArgument(std::forward<A>(arguments))...};
