@@ -1,0 +1,65 @@
+#include "RegServerObject.h"
+
+#include "filesearch.h"
+#include "platform/library.h"
+#include "platform/thread.h"
+#include "platform/waitable.h"
+#include "runtime/text.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr DWORD kEntryPointWaitMs = 10000;
+
+using RegistrationEntry = HRESULT (*)();
+
+// The thread's start routine: the entry point travels as the thread's argument.
+DWORD runEntryPoint(LPVOID entry) {
+    return static_cast<DWORD>(reinterpret_cast<RegistrationEntry>(entry)());
+}
+
+// An entry point that threw reports ERROR_UNHANDLED_EXCEPTION through the thread, no HRESULT of its own.
+bool succeeded(DWORD exitCode) {
+    return static_cast<HRESULT>(exitCode) >= 0 && exitCode != ERROR_UNHANDLED_EXCEPTION;
+}
+
+}  // namespace
+
+const ClassInfo& RegServerObject::describe() {
+    static const ClassInfo info =
+        ClassBuilder<RegServerObject>(u"RegServerObject")
+            .method(u"RegSvr32", &RegServerObject::RegSvr32, {u"FileName", u"bUnReg"})
+            .build();
+    return info;
+}
+
+bool RegServerObject::RegSvr32(std::u16string FileName, bool& bUnReg) {
+    if (!fileFound(FileName)) return false;
+    HMODULE library = LoadLibraryA(toUtf8(FileName).c_str());
+    if (!library) return false;
+    const FARPROC entry = GetProcAddress(library, bUnReg ? "DllUnregisterServer" : "DllRegisterServer");
+    if (!entry) {
+        FreeLibrary(library);
+        return false;
+    }
+    HANDLE thread = CreateThread(nullptr, 0, runEntryPoint, reinterpret_cast<LPVOID>(entry), 0, nullptr);
+    if (!thread) {
+        FreeLibrary(library);
+        return false;
+    }
+    if (WaitForSingleObject(thread, kEntryPointWaitMs) != WAIT_OBJECT_0) {
+        // Still running: give up waiting and report failure, but leave the library loaded and the thread
+        // to finish, since unloading code that still runs would crash the process.
+        CloseHandle(thread);
+        return false;
+    }
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeThread(thread, &exitCode);
+    CloseHandle(thread);
+    FreeLibrary(library);
+    // The entry point's own status counts: a registration that failed is no success.
+    return succeeded(exitCode);
+}
+
+}  // namespace velmora
