@@ -2,21 +2,10 @@
 #include "component/LibraryExports.h"
 
 #include "component/registration.h"
+#include "platform/library.h"
 
-#include <dlfcn.h>
-
-#include <filesystem>
-#include <system_error>
 
 namespace velmora {
-
-std::string modulePathOf(const void* address) {
-    Dl_info info{};
-    if (dladdr(address, &info) == 0 || !info.dli_fname || !*info.dli_fname) return {};
-    std::error_code ec;
-    const std::filesystem::path path = std::filesystem::weakly_canonical(info.dli_fname, ec);
-    return ec ? std::string(info.dli_fname) : path.string();
-}
 
 HRESULT getClassObject(ClassTableAccessor table, const char16_t* clsid, ClassFactory** factory) noexcept {
     if (!factory) return hr::NullPointer;

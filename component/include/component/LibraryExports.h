@@ -22,9 +22,6 @@ namespace velmora {
 // The library's table, built on first use; the address also identifies the library's file.
 using ClassTableAccessor = const ClassTable& (*)();
 
-// The file of the loaded module that holds address (a function of that module), or "" if none does.
-std::string modulePathOf(const void* address);
-
 // The work of the entry points. None of them throws: a table that fails to build (a declaration fault)
 // gives E_FAIL, or nullptr for the table itself.
 HRESULT getClassObject(ClassTableAccessor table, const char16_t* clsid, ClassFactory** factory) noexcept;
