@@ -1,0 +1,44 @@
+#include "fileerrors.h"
+
+#include <cerrno>
+
+#include "runtime/Error.h"
+
+namespace velmora {
+
+void raiseFileError(DWORD win32Error) {
+    switch (win32Error) {
+        case ERROR_FILE_NOT_FOUND:
+            raise(err::FileNotFound);
+        case ERROR_PATH_NOT_FOUND:
+            raise(err::PathNotFound);
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            raise(err::PermissionDenied);
+        case ERROR_NOT_ENOUGH_MEMORY:
+            raise(err::OutOfMemory);
+        case ERROR_TOO_MANY_OPEN_FILES:
+            raise(err::BadFileNameOrNumber);
+        default:
+            raise(err::PathFileAccessError);
+    }
+}
+
+void raiseErrno(int error) {
+    switch (error) {
+        case ENOENT:
+            raise(err::PathNotFound);
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            raise(err::DiskFull);
+        case EIO:
+            raise(err::DeviceIOError);
+        case ENOMEM:
+            raise(err::OutOfMemory);
+        default:
+            raise(err::PathFileAccessError);
+    }
+}
+
+}  // namespace velmora
