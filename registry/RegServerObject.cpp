@@ -24,6 +24,12 @@ bool succeeded(DWORD exitCode) {
     return static_cast<HRESULT>(exitCode) >= 0 && exitCode != ERROR_UNHANDLED_EXCEPTION;
 }
 
+// The file the search found: a bare name is in the current folder, where a library search would not look.
+std::string libraryPathOf(const std::u16string& fileName) {
+    const std::string path = toUtf8(fileName);
+    return path.find_first_of("\\/:") == std::string::npos ? ".\\" + path : path;
+}
+
 }  // namespace
 
 const ClassInfo& RegServerObject::describe() {
@@ -36,7 +42,7 @@ const ClassInfo& RegServerObject::describe() {
 
 bool RegServerObject::RegSvr32(std::u16string FileName, bool& bUnReg) {
     if (!fileFound(FileName)) return false;
-    HMODULE library = LoadLibraryA(toUtf8(FileName).c_str());
+    HMODULE library = LoadLibraryA(libraryPathOf(FileName).c_str());
     if (!library) return false;
     const FARPROC entry = GetProcAddress(library, bUnReg ? "DllUnregisterServer" : "DllRegisterServer");
     if (!entry) {

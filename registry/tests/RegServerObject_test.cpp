@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "HivekeepTestSupport.h"
@@ -33,6 +34,16 @@ TEST(RegServerObject, RegistersAndUnregistersARealLibrary) {
 
     ASSERT_TRUE(regSvr32(VELMORA_GOODLIB_PATH, true));
     EXPECT_FALSE(rawValue(HKEY_CLASSES_ROOT, "Goodlib.Probe\\CLSID", ""));
+}
+
+TEST(RegServerObject, BareNameIsTheFileInTheCurrentFolder) {
+    const std::string path = VELMORA_GOODLIB_PATH;
+    const std::string folder = path.substr(0, path.rfind('/'));
+    const std::string previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    EXPECT_TRUE(regSvr32("Goodlib.dll", true));
+    EXPECT_FALSE(regSvr32("Plainlib.dll", true));
+    std::filesystem::current_path(previous);
 }
 
 TEST(RegServerObject, RefusesWhatCannotRegister) {

@@ -71,11 +71,6 @@ TEST_F(TimeObjectTest, Sec2MinExamples) {
     EXPECT_EQ(kept, Variant(std::int32_t{125}));
 }
 
-TEST_F(TimeObjectTest, MinutesToMilliseconds) {
-    EXPECT_EQ(obj->ConvertTimeToMilliseconds(1), 60000.0);
-    EXPECT_EQ(obj->ConvertTimeToMilliseconds(2.5), 150000.0);
-}
-
 // The difference is taken against the clock, which may tick between the two reads.
 TEST_F(TimeObjectTest, DiffADateShowsRealElapsedTime) {
     const Date past = DateAdd(u"s", -3725, Now());
