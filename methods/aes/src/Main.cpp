@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -76,6 +77,19 @@ std::u16string textOfUtf16Bytes(std::span<const std::uint8_t> bytes) {
         text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     return text;
 }
+
+// A whole file in memory, left uninitialised: every byte is read or written before it is used.
+class Buffer {
+  public:
+    Buffer() = default;
+    explicit Buffer(std::size_t size)
+        : m_data(std::make_unique_for_overwrite<std::uint8_t[]>(size)), m_size(size) {}
+    std::span<std::uint8_t> bytes() const noexcept { return {m_data.get(), m_size}; }
+
+  private:
+    std::unique_ptr<std::uint8_t[]> m_data;
+    std::size_t m_size = 0;
+};
 
 [[noreturn]] void raiseSourceMissing(std::u16string_view operation) {
     raise(vbObjectError,
@@ -174,6 +188,9 @@ void Main::prepareCipher(std::u16string_view password) {
 }
 
 void Main::cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler) {
+    struct Scrub {
+        ~Scrub() { RijndaelCipher::scrubBlockState(); }
+    } scrub;
     ProgressThreshold progress(data.size());
     for (std::size_t offset = 0; offset < data.size(); offset += kBlockBytes) {
         std::uint8_t* block = data.data() + offset;
@@ -261,17 +278,19 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
     return guarded(u"EncryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseSourceMissing(u"EncryptFile");
         // One buffer laid out as the frame: the file is read in behind the length and enciphered in place.
-        std::vector<std::uint8_t> frame;
+        Buffer frame;
         {
             InputFile input(SourceFile);
             if (input.size() == 0) raise(err::SubscriptOutOfRange);
-            frame.resize(frameSize(input.size()));
-            writeFrameLength(frame, static_cast<std::int32_t>(input.size()));
-            input.readInto(std::span(frame).subspan(kLengthBytes, static_cast<std::size_t>(input.size())));
+            const auto length = static_cast<std::size_t>(input.size());
+            frame = Buffer(frameSize(input.size()));
+            writeFrameLength(frame.bytes(), static_cast<std::int32_t>(length));
+            input.readInto(frame.bytes().subspan(kLengthBytes, length));
+            std::fill(frame.bytes().begin() + kLengthBytes + length, frame.bytes().end(), std::uint8_t{0});
         }
-        if (!encipherFrame(frame, KEY, objEventHandler)) return false;
+        if (!encipherFrame(frame.bytes(), KEY, objEventHandler)) return false;
         ReplacementFile output(DestFile, S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
-        output.write(frame);
+        output.write(frame.bytes());
         output.commit();
         return true;
     });
@@ -281,15 +300,15 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
                        ObjectRef& objEventHandler) {
     return guarded(u"DecryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseSourceMissing(u"DecryptFile");
-        std::vector<std::uint8_t> data;
+        Buffer data;
         {
             InputFile input(SourceFile);
             if (input.size() == 0) raise(err::SubscriptOutOfRange);
             if (input.size() > std::numeric_limits<std::int32_t>::max()) raise(err::Overflow);
-            data.resize(static_cast<std::size_t>(input.size()));
-            input.readInto(data);
+            data = Buffer(static_cast<std::size_t>(input.size()));
+            input.readInto(data.bytes());
         }
-        const auto plain = decipherFrame(data, KEY, objEventHandler);
+        const auto plain = decipherFrame(data.bytes(), KEY, objEventHandler);
         if (!plain) return false;  // refused or reported: the destination keeps what it held
         ReplacementFile output(DestFile, S_IRUSR | S_IWUSR);  // decrypted data is nobody else's to read
         output.write(*plain);

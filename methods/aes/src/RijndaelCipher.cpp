@@ -233,32 +233,55 @@ void RijndaelCipher::cryptBlock(std::span<std::uint8_t> buff, const Direction& d
 namespace {
 
 // Nb = 8, Nr = 14 with the offsets known at compile time: rows 1 to 3 shift by 1, 3 and 4 columns.
+// Rounds alternate between two sets of words instead of exchanging them, so that they stay in registers.
+template <int kSign>
+inline void round256(const std::uint32_t* in, std::uint32_t* out, const std::uint32_t* key,
+                     const std::uint32_t* table) noexcept {
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) {
+        out[j] = key[j] ^ table[byteOf(in[j], 0)] ^ std::rotl(table[byteOf(in[(j + kSign * 1) & 7], 1)], 8) ^
+                 std::rotl(table[byteOf(in[(j + kSign * 3) & 7], 2)], 16) ^
+                 std::rotl(table[byteOf(in[(j + kSign * 4) & 7], 3)], 24);
+    }
+}
+
 template <int kSign>
 void cryptBlock256(std::uint8_t* block, const std::uint32_t* key, const std::uint32_t* table,
                    const std::uint8_t* sBox) noexcept {
-    constexpr int kRounds = 14;
-    WorkingWords<8> w;
+    // Plain locals, so that the words stay in registers; what spills to the stack is cleared by
+    // scrubBlockState() when the caller's run of blocks ends.
+    struct {
+        std::array<std::uint32_t, 8> x, y;
+    } w;
+#pragma GCC unroll 8
     for (int i = 0; i < 8; ++i) w.x[i] = load(block + 4 * i) ^ key[i];
     key += 8;
-    for (int round = 1; round < kRounds; ++round, key += 8) {
-        for (int j = 0; j < 8; ++j) {
-            w.y[j] = key[j] ^ table[byteOf(w.x[j], 0)] ^
-                     std::rotl(table[byteOf(w.x[(j + kSign * 1) & 7], 1)], 8) ^
-                     std::rotl(table[byteOf(w.x[(j + kSign * 3) & 7], 2)], 16) ^
-                     std::rotl(table[byteOf(w.x[(j + kSign * 4) & 7], 3)], 24);
-        }
-        std::swap(w.x, w.y);
+#pragma GCC unroll 6
+    for (int pair = 0; pair < 6; ++pair, key += 16) {  // rounds 1 to 12
+        round256<kSign>(w.x.data(), w.y.data(), key, table);
+        round256<kSign>(w.y.data(), w.x.data(), key + 8, table);
     }
-    for (int j = 0; j < 8; ++j) {
-        w.y[j] = key[j] ^ sBox[byteOf(w.x[j], 0)] ^
-                 static_cast<std::uint32_t>(sBox[byteOf(w.x[(j + kSign * 1) & 7], 1)]) << 8 ^
-                 static_cast<std::uint32_t>(sBox[byteOf(w.x[(j + kSign * 3) & 7], 2)]) << 16 ^
-                 static_cast<std::uint32_t>(sBox[byteOf(w.x[(j + kSign * 4) & 7], 3)]) << 24;
+    round256<kSign>(w.x.data(), w.y.data(), key, table);  // round 13
+    key += 8;
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) {  // round 14
+        w.x[j] = key[j] ^ sBox[byteOf(w.y[j], 0)] ^
+                 static_cast<std::uint32_t>(sBox[byteOf(w.y[(j + kSign * 1) & 7], 1)]) << 8 ^
+                 static_cast<std::uint32_t>(sBox[byteOf(w.y[(j + kSign * 3) & 7], 2)]) << 16 ^
+                 static_cast<std::uint32_t>(sBox[byteOf(w.y[(j + kSign * 4) & 7], 3)]) << 24;
     }
-    for (int i = 0; i < 8; ++i) store(block + 4 * i, w.y[i]);
+#pragma GCC unroll 8
+    for (int i = 0; i < 8; ++i) store(block + 4 * i, w.x[i]);
 }
 
 }  // namespace
+
+void RijndaelCipher::scrubBlockState() noexcept {
+    // Deeper than the block functions' frames, which the caller entered from the same depth.
+    std::uint8_t area[2048];
+    explicit_bzero(area, sizeof area);
+    asm volatile("" : : "r"(area) : "memory");
+}
 
 void RijndaelCipher::encryptBlock256(std::uint8_t* block) const noexcept {
     cryptBlock256<+1>(block, m_encKey.data(), m_encTable.data(), m_sBox.data());

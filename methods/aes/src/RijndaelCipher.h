@@ -40,6 +40,9 @@ class RijndaelCipher {
     bool hasBlockSchedule256() const noexcept { return m_schedule256; }
     void encryptBlock256(std::uint8_t* block) const noexcept;
     void decryptBlock256(std::uint8_t* block) const noexcept;
+    // Clears what the block calls left of their working words on the stack; called once a run of
+    // blocks ends, from the same stack depth as the block calls.
+    [[gnu::noinline]] static void scrubBlockState() noexcept;
 
     // Overwrites the key schedule (key material) with zeros.
     void wipe() noexcept;
