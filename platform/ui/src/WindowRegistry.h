@@ -1,0 +1,57 @@
+// The window handles of the process and what hangs on them: the extended style bits that have no Qt
+// counterpart, and the Hookline registrations, fed from an event filter on each window that has one.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <unordered_map>
+#include <vector>
+
+#include "ui/Hookline.h"
+#include "ui/windows.h"
+
+namespace velmora {
+
+class WindowRegistry : public QObject {
+    Q_OBJECT
+
+  public:
+    HWND handleOf(QWidget* widget);
+    QWidget* widgetOf(HWND hWnd) const;
+
+    LONG exStyle(HWND hWnd) const;
+    void setExStyle(HWND hWnd, LONG style);
+
+    bool attach(ISubclass* handler, HWND hWnd, UINT message);
+    bool detach(ISubclass* handler, HWND hWnd, UINT message);
+    void detachAll(ISubclass* handler);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    struct Hook {
+        UINT message;
+        ISubclass* handler;
+    };
+    struct Window {
+        QPointer<QWidget> widget;
+        LONG exStyle = 0;
+        std::vector<Hook> hooks;
+        bool inSizeQuery = false;
+    };
+
+    // Calls the handlers of the message in registration order; true when one of them consumed it.
+    bool dispatch(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool hooked(const Window& window, UINT message) const;
+    bool translate(HWND hWnd, Window& window, QWidget& widget, QEvent& event);
+    // WM_GETMINMAXINFO: the handlers adjust the tracking sizes, which the window then enforces.
+    void querySizeLimits(HWND hWnd, Window& window, QWidget& widget);
+    void destroyed(HWND hWnd);
+
+    std::unordered_map<HWND, Window> m_windows;
+    HWND m_last = 0;
+};
+
+}  // namespace velmora
