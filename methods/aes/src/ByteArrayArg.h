@@ -26,9 +26,11 @@ struct ByteArrayArg {
 template <>
 struct ArgTraits<ByteArrayArg> {
     static constexpr TypeDesc type{VarType::Byte, true};
+    // Only a byte array binds to a byte-array parameter passed by reference (anything else is 13): a
+    // conversion would hand the caller's variable back as another type.
     static ByteArrayArg fromVariant(const Variant& value) {
-        if (value.isArray() && value.type() == VarType::Byte) return {value};  // shares, copies on write
-        return ByteArrayArg::of(value.toBytes());  // text gives its UTF-16 bytes; anything else is 13
+        if (!value.isArray() || value.type() != VarType::Byte) raise(err::TypeMismatch);
+        return {value};  // shares the caller's array; copied only if written
     }
     static Variant toVariant(ByteArrayArg value) { return std::move(value.value); }
 };

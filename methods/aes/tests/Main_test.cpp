@@ -149,6 +149,9 @@ TEST_F(Operations, FailureTableOfTheByteOperations) {
         {"no element, encrypt", bytesVariant({}), false, error9},
         {"no element, decrypt", bytesVariant({}), true, decryptError9},
         {"33 bytes", bytesVariant(Bytes(33, 0)), true, {}},
+        {"no index 0", Variant(SafeArray(VarType::Byte, {{1, 40}})), false, error9},
+        {"no index 0, whole blocks", Variant(SafeArray(VarType::Byte, {{1, 31}})), true, decryptError9},
+        {"two dimensions", Variant(SafeArray(VarType::Byte, {{0, 32}, {0, 2}})), false, error9},
         {"31 bytes", bytesVariant(Bytes(31, 0)), true, {}},
     };
     for (const Case& c : cases) {
@@ -162,6 +165,26 @@ TEST_F(Operations, FailureTableOfTheByteOperations) {
         for (const std::string& line : m_log.lines)
             if (line.find("Progress") == std::string::npos) reports.push_back(line);
         EXPECT_EQ(reports, c.reports) << c.what;
+    }
+}
+
+TEST_F(Operations, ArraysAreReadFromIndexZeroToTheUpperBound) {
+    // Bounds -3 to 28: the data is indices 0 to 28, as the upper bound counts from 0.
+    SafeArray array(VarType::Byte, {{-3, 32}});
+    for (std::size_t i = 0; i < 32; ++i) array.bytes()[i] = static_cast<std::uint8_t>(i);
+    const Variant encrypted = call(m_main, u"EncryptByte", Variant(array), Variant(u"k"));
+    const Bytes expected(array.bytes().begin() + 3, array.bytes().end());
+    EXPECT_EQ(bytesOf(decryptByte(encrypted, u"k")), expected);
+}
+
+TEST_F(Operations, OnlyByteArraysPassAsByteArrays) {
+    for (Variant wrong : {Variant(u"text"), Variant(5), Variant()}) {
+        try {
+            call(m_main, u"EncryptByte", wrong, Variant(u"k"));
+            ADD_FAILURE() << "accepted " << toUtf8(typeName(wrong));
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.number(), 13);
+        }
     }
 }
 
