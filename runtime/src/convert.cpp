@@ -308,9 +308,25 @@ bool Variant::toBool() const {
     }
 }
 
+namespace {
+
+// A byte array read as UTF-16LE text, as assigning it to a string does; an odd last byte becomes a
+// character of its own. Other arrays do not convert.
+std::u16string byteArrayText(const Variant& value) {
+    if (value.type() != VarType::Byte) raise(err::TypeMismatch);
+    if (!value.isAllocatedArray()) return {};
+    const std::vector<std::uint8_t>& bytes = value.arrayRef().bytes();
+    std::u16string text((bytes.size() + 1) / 2, u'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        text[i / 2] = static_cast<char16_t>(text[i / 2] | (bytes[i] << (i % 2 ? 8 : 0)));
+    return text;
+}
+
+}  // namespace
+
 std::u16string Variant::toString() const {
     if (isObject()) return defaultValue(*this).toString();
-    if (m_isArray) raise(err::TypeMismatch);
+    if (m_isArray) return byteArrayText(*this);
     switch (m_type) {
         case VarType::Empty:
             return {};

@@ -136,7 +136,7 @@ TEST(Convert, EmptyNullErrorAndArrays) {
              [](const Variant& v) { v.toBool(); }, [](const Variant& v) { v.toDate(); },
              [](const Variant& v) { v.toCurrency(); }}) {
         EXPECT_EQ(errorOf([&] { convert(null); }), err::InvalidUseOfNull);
-        EXPECT_EQ(errorOf([&] { convert(Variant(std::vector<std::uint8_t>{1})); }), err::TypeMismatch);
+        EXPECT_EQ(errorOf([&] { convert(Variant(SafeArray(VarType::Long, {{0, 1}}))); }), err::TypeMismatch);
     }
     EXPECT_EQ(errorOf([] { Variant::error(5).toLong(); }), err::TypeMismatch);
     EXPECT_EQ(errorOf([] { Variant::missing().toBool(); }), err::TypeMismatch);
@@ -232,6 +232,11 @@ TEST(Convert, BytesAndTypeNames) {
     EXPECT_EQ(Variant(std::vector<std::uint8_t>{1, 2}).toBytes(), (std::vector<std::uint8_t>{1, 2}));
     EXPECT_TRUE(Variant::unallocatedArray(VarType::Byte).toBytes().empty());
     EXPECT_EQ(errorOf([] { Variant(1.0).toBytes(); }), err::TypeMismatch);
+    // Byte arrays read back as the UTF-16LE text they hold; an odd last byte is a character of its own.
+    EXPECT_EQ(Variant(Variant(u"A\u00e9").toBytes()).toString(), u"A\u00e9");
+    EXPECT_EQ(Variant(std::vector<std::uint8_t>{0x41, 0, 0x42}).toString(), u"AB");
+    EXPECT_EQ(Variant::unallocatedArray(VarType::Byte).toString(), u"");
+    EXPECT_EQ(errorOf([] { Variant(SafeArray(VarType::Long, {{0, 1}})).toString(); }), err::TypeMismatch);
 
     struct Case {
         Variant in;
