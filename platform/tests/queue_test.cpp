@@ -41,12 +41,6 @@ TEST(Queue, WithoutAGuiNothingIsEverWaitingAndAPassDoesNothing) {
     processWaitingMessages();  // must not need a GUI
 }
 
-TEST(Queue, MaskConstantsMatchTheWin32Values) {
-    EXPECT_EQ(QS_INPUT, 0x407u);
-    EXPECT_EQ(QS_ALLEVENTS, 0x4BFu);
-    EXPECT_EQ(QS_ALLINPUT, 0x4FFu);
-}
-
 TEST_F(QueueHook, AnswersAreCutToTheKindsAsked) {
     g_waiting = (QS_KEY | QS_TIMER) << 16 | QS_KEY;
     struct Case {

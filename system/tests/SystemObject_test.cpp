@@ -81,14 +81,6 @@ TEST_F(Yield, TheMaskDecidesWhetherAWaitingKeyPressIsHandled) {
     }
 }
 
-TEST_F(Yield, QueueUsedStoresAnyValueAsGiven) {
-    Ref<SystemObject> system = makeObject<SystemObject>();
-    for (std::int32_t value : {0, 1, -1, 0x7FFFFFFF, static_cast<std::int32_t>(0x80000000u), 0x10000}) {
-        letProperty(system, u"QueueUsed", value);
-        EXPECT_EQ(getProperty(system, u"QueueUsed").toLong(), value);
-    }
-}
-
 TEST_F(Yield, TheLibraryPublishesTheMaskEnumeration) {
     auto tableOf = reinterpret_cast<const ClassTable* (*)()>(GetProcAddress(m_library, "DllGetClassTable"));
     ASSERT_TRUE(tableOf);

@@ -79,14 +79,6 @@ TEST_F(Operations, OnlyTheFirstSixteenCharactersOfThePasswordCount) {
     EXPECT_EQ(call(m_main, u"EncryptString", text, none).toString(), u"");
 }
 
-TEST_F(Operations, EqualFrameBlocksGiveEqualCipherBlocks) {
-    Bytes data(28, 0);
-    data.resize(28 + 64, 0xAB);  // frame blocks 1 and 2 hold the same 32 bytes
-    const Bytes encrypted = bytesOf(encryptByte(data, u"k"));
-    ASSERT_EQ(encrypted.size(), 96u);
-    EXPECT_TRUE(std::equal(encrypted.begin() + 32, encrypted.begin() + 64, encrypted.begin() + 64));
-}
-
 TEST_F(Operations, ProgressAtMostOncePerPercentHandlerFirstNeverHundred) {
     const Bytes encrypted = bytesOf(encryptByte(Bytes(60, 1), u"k"));
     m_log.lines.clear();
