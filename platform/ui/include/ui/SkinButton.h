@@ -17,7 +17,7 @@ class SkinButton : public QPushButton {
     void setEnabled(bool enabled) { QPushButton::setEnabled(enabled); }
     void Refresh() { repaint(); }
 
-  signals:
+  Q_SIGNALS:
     // A click by the user or by click(); never while the button is unavailable.
     void Click();
 };

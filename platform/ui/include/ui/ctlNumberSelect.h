@@ -21,7 +21,7 @@ class ctlNumberSelect : public QSpinBox {
     std::int32_t Max() const { return maximum(); }
     void setMax(std::int32_t value) { setMaximum(value); }
 
-  signals:
+  Q_SIGNALS:
     void Change();
 };
 
