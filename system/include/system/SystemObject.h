@@ -6,6 +6,7 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "platform/queue.h"
 
 namespace velmora {
 
@@ -30,7 +31,10 @@ class SystemObject : public Dispatchable<SystemObject> {
     void setQueueUsed(std::int32_t mask) noexcept { m_queueUsed = mask; }
 
     // Handles waiting input once when input of a kind in QueueUsed is waiting; returns at once otherwise.
-    void Do_Events();
+    // Inline: the cipher calls it after every 32-byte block.
+    void Do_Events() {
+        if (GetQueueStatus(static_cast<UINT>(m_queueUsed)) != 0) velmora::processWaitingMessages();
+    }
 
   private:
     std::int32_t m_queueUsed = 0;
