@@ -30,6 +30,10 @@ constexpr int kBusTimeoutMs = 5000;
 
 // A connection of its own for each call: the session bus of the moment, not one cached by the process.
 GPtr<GDBusConnection> sessionBus() {
+    // No bus announced and none at its standard place: do not let GIO try to launch one.
+    const char* announced = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+    Chars standard(g_build_filename(g_get_user_runtime_dir(), "bus", nullptr));
+    if ((!announced || !*announced) && !g_file_test(standard.get(), G_FILE_TEST_EXISTS)) return nullptr;
     Chars address(g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
     if (!address) return nullptr;
     const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |

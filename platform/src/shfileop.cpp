@@ -93,10 +93,14 @@ int settleCollision(Operation& op, std::string& target) {
     return static_cast<int>(ERROR_CANCELLED);
 }
 
-int copyFile(Operation& op, const std::string& from, std::string to) {
-    if (int status = settleCollision(op, to)) return status;
+int copySettled(const std::string& from, const std::string& to) {
     if (kindOf(to) == Kind::Folder) return static_cast<int>(ERROR_ALREADY_EXISTS);
     return CopyFileA(from.c_str(), to.c_str(), FALSE) ? 0 : lastErrorCode();
+}
+
+int copyFile(Operation& op, const std::string& from, std::string to) {
+    if (int status = settleCollision(op, to)) return status;
+    return copySettled(from, to);
 }
 
 int copyTree(Operation& op, const std::string& from, const std::string& to) {
@@ -151,7 +155,7 @@ int moveTree(Operation& op, const std::string& from, std::string to) {
         if (source == Kind::Folder || target == Kind::Folder) return static_cast<int>(ERROR_ALREADY_EXISTS);
         if (int status = settleCollision(op, to)) return status;
         if (kindOf(to) == Kind::File) {
-            if (int status = copyFile(op, from, to)) return status;
+            if (int status = copySettled(from, to)) return status;
             return deleteTree(from);
         }
     }

@@ -1,0 +1,67 @@
+// The multi-pass wipe behind FileDelete(vWipe): every pass overwrites the file with 0x00, one random value
+// (1..255) and 0xFF, in 1 MiB blocks plus a tail, then the file goes with its delete-on-close handle.
+// The write sequence, the file's growth during the wipe and the Progress values are the suite's; each
+// phase is flushed to the device before the next starts, so that the overwrites really reach it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win32types.h"
+
+namespace velmora {
+
+// The calls the wipe makes on its file. The platform's form goes to CreateFileA and friends; tests put a
+// recording layer in front of it to observe the sequence.
+class WipeIo {
+  public:
+    virtual ~WipeIo() = default;
+    // Opens for writing alone, unshared, delete-on-close; INVALID_HANDLE_VALUE when that is refused.
+    virtual HANDLE open(const std::string& path) = 0;
+    // Writes `count` bytes, all equal to block[0] (block holds 1 MiB of that value), at the position.
+    virtual void write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) = 0;
+    virtual void flush(HANDLE file) = 0;
+    virtual void rewind(HANDLE file) = 0;
+    virtual void close(HANDLE file) = 0;
+};
+
+class PlatformWipeIo : public WipeIo {
+  public:
+    HANDLE open(const std::string& path) override;
+    void write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override;
+    void flush(HANDLE file) override;
+    void rewind(HANDLE file) override;
+    void close(HANDLE file) override;
+};
+
+class FileWiper {
+  public:
+    static constexpr std::uint64_t kBlock = 1048576;
+
+    struct Callbacks {
+        std::function<void(std::int16_t percent)> progress;
+        std::function<void()> yield;
+        std::function<void()> openRefused;
+    };
+
+    FileWiper(WipeIo& io, Callbacks callbacks);
+
+    // Wipes and deletes the file of that length (as read before the wipe opens it).
+    void wipe(const std::string& path, std::uint64_t length, std::int16_t passes);
+
+  private:
+    // One phase: N blocks with yields and Progress (files above one block), then the tail, flush, rewind.
+    void phase(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t tail);
+    std::uint8_t randomValue() const;
+
+    WipeIo& m_io;
+    Callbacks m_callbacks;
+    std::uint64_t m_length = 0;
+    std::uint64_t m_blocks = 0;
+    std::uint64_t m_counted = 0;
+    std::uint64_t m_totalBlocks = 0;
+};
+
+}  // namespace velmora
