@@ -1,12 +1,16 @@
 // Creation of registered classes.
 #include "component/CreateObject.h"
 
+#include <chrono>
 #include <map>
 #include <mutex>
 
+#include "Connection.h"
+#include "ServerLauncher.h"
 #include "component/ClassFactory.h"
 #include "component/registration.h"
 #include "platform/library.h"
+#include "platform/paths.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -35,7 +39,8 @@ GetClassObjectEntry classObjectEntry(const std::string& libraryPath) {
                      ")");
     }
     auto entry = reinterpret_cast<GetClassObjectEntry>(GetProcAddress(module, "DllGetClassObject"));
-    if (!entry) cannotCreate(libraryPath + " is not a component library (it has no class-object entry point)");
+    if (!entry)
+        cannotCreate(libraryPath + " is not a component library (it has no class-object entry point)");
     return entry;
 }
 
@@ -43,11 +48,19 @@ ObjectRef createInProcess(const std::string& classId, const std::string& library
     ClassFactory* raw = nullptr;
     HRESULT status = classObjectEntry(libraryPath)(fromUtf8(classId).c_str(), &raw);
     Ref<ClassFactory> factory = Ref<ClassFactory>::adopt(raw);  // the entry point handed over a reference
-    if (status != hr::Ok || !factory)
-        cannotCreate(libraryPath + " does not serve the class " + classId);
+    if (status != hr::Ok || !factory) cannotCreate(libraryPath + " does not serve the class " + classId);
     ObjectRef object = factory->createInstance();
     if (!object) cannotCreate(libraryPath + " made no object of the class " + classId);
     return object;
+}
+
+// A server program gets this long to start and create the object before creation gives up on it.
+constexpr std::chrono::seconds kServerStartTimeout{60};
+
+ObjectRef createOutOfProcess(const std::string& classId, const std::string& serverPath) {
+    const std::string program = toNativePath(serverPath);
+    if (program.empty()) cannotCreate("the class " + classId + " names no server program");
+    return connectToServer(program)->create(fromUtf8(classId), kServerStartTimeout);
 }
 
 }  // namespace
@@ -56,8 +69,7 @@ ObjectRef createObjectByClassId(std::u16string_view classId) {
     const std::string id = toUtf8(classId);
     if (id.empty() || id.find('\\') != std::string::npos) cannotCreate("no class id");
     if (auto library = serverPathOf(id, ServerKind::InProcess)) return createInProcess(id, *library);
-    if (serverPathOf(id, ServerKind::LocalServer))
-        cannotCreate("the class " + id + " is served by a program, and out-of-process servers are not available");
+    if (auto program = serverPathOf(id, ServerKind::LocalServer)) return createOutOfProcess(id, *program);
     cannotCreate("the class " + id + " is not registered");
 }
 
