@@ -1,0 +1,145 @@
+// Shared helpers of the engine tests: the real engine library copied beside a plug-in folder of the
+// test's choosing, a C++ client of the callback interface, and objcall in a child process.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "IEventHandler.h"
+#include "component/CreateObject.h"
+#include "component/hresult.h"
+#include "component/registration.h"
+#include "platform/library.h"
+#include "runtime/Error.h"
+#include "runtime/text.h"
+
+namespace velmora::test {
+
+namespace fs = std::filesystem;
+
+inline fs::path freshFolder() {
+    std::string pattern = (fs::temp_directory_path() / "engine-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
+    return pattern;
+}
+
+inline std::u16string u16(const fs::path& path) {
+    return fromUtf8(path.string());
+}
+
+template <class Action>
+std::optional<RuntimeError> errorOf(Action&& action) {
+    try {
+        action();
+    } catch (const RuntimeError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+// A folder holding a copy of the engine library and, unless told otherwise, an "Encryption" folder with
+// the named test plug-ins (Steady, Lacking, Raising, Misnamed, a, d, Noentry). The copy is registered, so
+// creating Ciphercore.EncryptObject runs it and it scans that folder.
+class EngineFolder {
+  public:
+    explicit EngineFolder(const std::vector<std::string>& plugIns, bool withPlugInFolder = true)
+        : m_root(freshFolder()) {
+        fs::copy_file(VELMORA_CIPHERCORE_PATH, m_root / "Ciphercore.dll");
+        if (withPlugInFolder) fs::create_directory(m_root / "Encryption");
+        for (const std::string& name : plugIns)
+            fs::copy_file(fs::path(VELMORA_TESTPLUGIN_DIR) / (name + ".dll"),
+                          m_root / "Encryption" / (name + ".dll"));
+        registerEngine();
+    }
+
+    ObjectRef create() const { return CreateObject(u"Ciphercore.EncryptObject"); }
+    const fs::path& root() const noexcept { return m_root; }
+
+  private:
+    void registerEngine() const {
+        HMODULE library = LoadLibraryA((m_root / "Ciphercore.dll").c_str());
+        ASSERT_TRUE(library);
+        auto entry = reinterpret_cast<HRESULT (*)()>(GetProcAddress(library, "DllRegisterServer"));
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry(), hr::Ok);
+        FreeLibrary(library);
+    }
+
+    fs::path m_root;
+};
+
+inline bool isRegistered(std::u16string_view progId) {
+    return classIdOfProgId(progId).has_value();
+}
+
+// A C++ client of the engine's callback interface, as the dialogs are.
+class RecordingClient : public Dispatchable<RecordingClient, IEventHandler> {
+  public:
+    struct Report {
+        ObjectRef objEncrypt;
+        std::int32_t number;
+        std::u16string description;
+        std::u16string source;
+    };
+
+    static const ClassInfo& describe() {
+        static const ClassInfo info =
+            ClassBuilder<RecordingClient>(u"RecordingClient").inherit(IEventHandler::describe()).build();
+        return info;
+    }
+
+    void Progress(ObjectRef objEncrypt, std::int32_t Percent) override {
+        progress.push_back(Percent);
+        progressFrom.push_back(std::move(objEncrypt));
+    }
+    bool Error(ObjectRef objEncrypt, std::int32_t Number, std::u16string Description,
+               std::u16string Source) override {
+        errors.push_back({std::move(objEncrypt), Number, std::move(Description), std::move(Source)});
+        return true;
+    }
+
+    std::vector<std::int32_t> progress;
+    std::vector<ObjectRef> progressFrom;
+    std::vector<Report> errors;
+};
+
+struct Output {
+    int status = -1;
+    std::string text;
+};
+
+// Runs objcall with the arguments and collects what it prints on standard output.
+inline Output objcall(const std::vector<std::string>& args) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        std::vector<char*> argv{const_cast<char*>(VELMORA_OBJCALL_PATH)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(VELMORA_OBJCALL_PATH, argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    Output out;
+    std::array<char, 4096> buffer;
+    for (ssize_t n; (n = read(fds[0], buffer.data(), buffer.size())) > 0;) out.text.append(buffer.data(), n);
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+}  // namespace velmora::test
