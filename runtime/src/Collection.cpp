@@ -1,6 +1,8 @@
 // Collection: positions, keys and the platform's errors.
 #include "runtime/Collection.h"
 
+#include <algorithm>
+
 #include "runtime/Error.h"
 #include "runtime/strings.h"
 
@@ -47,6 +49,15 @@ std::size_t Collection::positionOf(const Variant& indexOrKey) const {
     return static_cast<std::size_t>(index - 1);
 }
 
+namespace {
+
+template <class List>
+void reserveOneMore(List& list) {
+    if (list.size() == list.capacity()) list.reserve(std::max<std::size_t>(8, list.size() * 2));
+}
+
+}  // namespace
+
 void Collection::Add(const Variant& item, const Variant& key, const Variant& before, const Variant& after) {
     bool hasKey = !key.isMissing();
     std::u16string folded;
@@ -61,10 +72,11 @@ void Collection::Add(const Variant& item, const Variant& key, const Variant& bef
         at = positionOf(before);
     else if (!after.isMissing())
         at = positionOf(after) + 1;
-    // Reserve first, so that a failing allocation leaves the three lists alike.
-    m_items.reserve(m_items.size() + 1);
-    m_keys.reserve(m_keys.size() + 1);
-    m_hasKey.reserve(m_hasKey.size() + 1);
+    // Reserve first, so that a failing allocation leaves the three lists alike; growing geometrically keeps
+    // a run of adds linear.
+    reserveOneMore(m_items);
+    reserveOneMore(m_keys);
+    reserveOneMore(m_hasKey);
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at), item);
     m_keys.insert(m_keys.begin() + static_cast<std::ptrdiff_t>(at), std::move(folded));
     m_hasKey.insert(m_hasKey.begin() + static_cast<std::ptrdiff_t>(at), hasKey);
