@@ -1,0 +1,65 @@
+// frmProgressBar: the progress window. ProgressObject loads it with BeginControl and drives it through
+// Task, value, AddValue, CanCancel and AlwaysOnTop. Closing it (Unload, AddValue reaching the maximum, or
+// the title bar) unloads it for good: the widget deletes itself, and a later Initialize loads a new one.
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "progress/EnhancedForm.h"
+#include "ui/AnimationControl.h"
+#include "ui/SkinButton.h"
+#include "ui/SkinProgressBar.h"
+
+namespace velmora {
+
+class frmProgressBar : public QWidget {
+    Q_OBJECT
+
+  public:
+    // What keeps the server process up while a window of its own is loaded (the server's main sets it).
+    using KeepAlive = std::function<std::shared_ptr<void>()>;
+    static void setKeepAlive(KeepAlive make);
+
+    frmProgressBar();
+    ~frmProgressBar() override;
+
+    // Builds and shows the window; success tells whether it came up (errors end it silently).
+    void BeginControl(const std::u16string& caption, const std::u16string& status, std::int32_t min,
+                      std::int32_t max, std::int32_t anim, bool& success);
+
+    bool CanCancel() const;
+    void setCanCancel(bool canCancel);
+    void setAlwaysOnTop(bool onTop);
+    std::u16string Task() const;
+    void setTask(const std::u16string& strTask);
+    void AddValue(std::int32_t lgnAddAmount);
+    std::int32_t value() const;
+    void setValue(std::int32_t lngValue);
+
+    // Closes the window; it goes away with the next pass of the event loop.
+    void Unload();
+    bool loaded() const noexcept { return !m_unloaded; }
+
+    AnimationControl* Animation1;
+    QLabel* lblProgressStatus;
+    SkinProgressBar* ProgressBar1;
+    SkinButton* Button1;
+    QLabel* lblTimeRemaining;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void place(QWidget* control, int left, int top, int width, int height);
+    void build();
+
+    std::unique_ptr<EnhancedForm> m_enhanced;
+    std::shared_ptr<void> m_keepAlive;
+    bool m_unloaded = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,145 @@
+#include "progress/frmProgressBar.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "progress/mAnimation.h"
+#include "runtime/Error.h"
+#include "ui/WindowHandles.h"
+#include "ui/windows.h"
+
+namespace velmora {
+
+namespace {
+
+frmProgressBar::KeepAlive& keepAliveMaker() {
+    static frmProgressBar::KeepAlive make;
+    return make;
+}
+
+// The window's client area in twips, around its controls.
+constexpr int kClientWidth = 5760;
+constexpr int kClientHeight = 2280;
+
+}  // namespace
+
+void frmProgressBar::setKeepAlive(KeepAlive make) {
+    keepAliveMaker() = std::move(make);
+}
+
+frmProgressBar::frmProgressBar() : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName("frmProgressBar");
+    setAttribute(Qt::WA_DeleteOnClose);
+    build();
+    if (keepAliveMaker()) m_keepAlive = keepAliveMaker()();
+}
+
+frmProgressBar::~frmProgressBar() = default;
+
+void frmProgressBar::build() {
+    Animation1 = new AnimationControl(this);
+    lblProgressStatus = new QLabel(this);
+    ProgressBar1 = new SkinProgressBar(this);
+    Button1 = new SkinButton(this);
+    lblTimeRemaining = new QLabel(this);
+    Animation1->setObjectName("Animation1");
+    lblProgressStatus->setObjectName("lblProgressStatus");
+    ProgressBar1->setObjectName("ProgressBar1");
+    Button1->setObjectName("Button1");
+    lblTimeRemaining->setObjectName("lblTimeRemaining");
+    place(Animation1, 120, 120, 4695, 975);
+    place(lblProgressStatus, 120, 1200, 4215, 255);
+    place(ProgressBar1, 120, 1440, 4335, 255);
+    place(Button1, 4560, 1440, 975, 375);
+    place(lblTimeRemaining, 120, 1800, 4335, 255);
+    Button1->setCaption(QStringLiteral("Cancel"));
+    Button1->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    // The Cancel button starts unavailable; CanCancel makes it available.
+    Button1->setEnabled(false);
+    setFixedSize(kClientWidth / twipsPerPixelX(), kClientHeight / twipsPerPixelY());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void frmProgressBar::place(QWidget* control, int left, int top, int width, int height) {
+    const int x = twipsPerPixelX();
+    const int y = twipsPerPixelY();
+    control->setGeometry(left / x, top / y, width / x, height / y);
+}
+
+void frmProgressBar::BeginControl(const std::u16string& caption, const std::u16string& status,
+                                  std::int32_t min, std::int32_t max, std::int32_t anim, bool& success) {
+    try {
+        m_enhanced = std::make_unique<EnhancedForm>();
+        m_enhanced->sethWnd(handleOf(this));
+        setWindowTitle(QString::fromStdU16String(caption));
+        ProgressBar1->setMin(min);
+        ProgressBar1->setMax(max);
+        lblProgressStatus->setText(QString::fromStdU16String(status));
+        show();
+        // Paint before the call returns; client calls wait meanwhile, so none is served in between.
+        QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+        success = true;
+        StartAnimation(Animation1, anim);
+    } catch (...) {
+        // A window that cannot be built leaves the object uninitialised; nothing is reported.
+    }
+}
+
+bool frmProgressBar::CanCancel() const {
+    return Button1->Enabled();
+}
+
+void frmProgressBar::setCanCancel(bool canCancel) {
+    Button1->setEnabled(canCancel);
+}
+
+void frmProgressBar::setAlwaysOnTop(bool onTop) {
+    // A window whose build failed early has no companion; the write then has nothing to act on.
+    if (m_enhanced) m_enhanced->setAlwaysOnTop(onTop);
+}
+
+std::u16string frmProgressBar::Task() const {
+    return lblProgressStatus->text().toStdU16String();
+}
+
+void frmProgressBar::setTask(const std::u16string& strTask) {
+    lblProgressStatus->setText(QString::fromStdU16String(strTask));
+    lblProgressStatus->repaint();
+}
+
+void frmProgressBar::AddValue(std::int32_t lgnAddAmount) {
+    std::int32_t sum = 0;
+    if (__builtin_add_overflow(ProgressBar1->Value(), lgnAddAmount, &sum)) velmora::raise(err::Overflow);
+    if (sum >= ProgressBar1->Max()) {
+        ProgressBar1->setValue(ProgressBar1->Max());
+        Unload();
+        return;
+    }
+    ProgressBar1->setValue(sum);
+}
+
+std::int32_t frmProgressBar::value() const {
+    return ProgressBar1->Value();
+}
+
+void frmProgressBar::setValue(std::int32_t lngValue) {
+    // The maximum itself never shows: a full bar comes only from AddValue, which closes the window.
+    if (lngValue >= 0 && lngValue < ProgressBar1->Max()) ProgressBar1->setValue(lngValue);
+}
+
+void frmProgressBar::Unload() {
+    close();
+}
+
+void frmProgressBar::closeEvent(QCloseEvent* event) {
+    m_unloaded = true;
+    Animation1->Close();
+    m_enhanced.reset();
+    m_keepAlive.reset();
+    event->accept();
+}
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+// Gaugebox.exe: the progress window server. Registration needs no window; serving runs the GUI event loop
+// and watches the client's connection from it, so calls run between the window's own messages.
+#include <QSocketNotifier>
+
+#include "component/LocalServer.h"
+#include "platform/library.h"
+#include "progress/ClipResources.h"
+#include "progress/Gaugebox.h"
+#include "progress/frmProgressBar.h"
+#include "ui/GuiApplication.h"
+
+int main(int argc, char** argv) {
+    using namespace velmora;
+    const ClassTable& table = gaugebox::classTable();
+    const ServerCommand command = parseServerCommand(argc, argv);
+    if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
+
+    GuiApplication app(argc, argv);
+    registerClipResources(GetModuleHandleA(nullptr));
+    LocalServer server(table, command.fd);
+    // A loaded progress window keeps the process up, whatever the client has released.
+    frmProgressBar::setKeepAlive([] { return std::make_shared<ServerLock>(); });
+    server.onFinished([&app] { app.quit(); });
+    QSocketNotifier notifier(server.fd(), QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&server, &notifier] {
+        server.servePending();
+        if (server.fd() < 0) notifier.setEnabled(false);
+    });
+    if (server.finished()) return 0;
+    return app.exec();
+}
