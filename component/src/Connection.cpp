@@ -25,6 +25,8 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 // A peer that keeps describing new classes is not describing a real program's classes.

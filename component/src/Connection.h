@@ -30,7 +30,7 @@ namespace velmora {
 
 class RemoteObject;
 
-class Connection : public std::enable_shared_from_this<Connection>, private wire::ClassCatalog {
+class Connection final : public std::enable_shared_from_this<Connection>, private wire::ClassCatalog {
   public:
     enum class Role { Client, Server };
 

@@ -11,6 +11,8 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 constexpr std::uint8_t kValueOutcome = 0;
 constexpr std::uint8_t kErrorOutcome = 1;
