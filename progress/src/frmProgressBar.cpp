@@ -22,6 +22,7 @@ frmProgressBar::KeepAlive& keepAliveMaker() {
 // The window's client area in twips, around its controls.
 constexpr int kClientWidth = 5760;
 constexpr int kClientHeight = 2280;
+constexpr qint64 kFrameMs = 16;
 
 }  // namespace
 
@@ -107,7 +108,14 @@ std::u16string frmProgressBar::Task() const {
 
 void frmProgressBar::setTask(const std::u16string& strTask) {
     lblProgressStatus->setText(QString::fromStdU16String(strTask));
-    lblProgressStatus->repaint();
+    // Painted at once, but at most once a display frame: a client writing a status per small file
+    // would otherwise wait for a paint per write; the writes in between paint with the next pass.
+    if (!m_taskPainted.isValid() || m_taskPainted.elapsed() >= kFrameMs) {
+        lblProgressStatus->repaint();
+        m_taskPainted.start();
+    } else {
+        lblProgressStatus->update();
+    }
 }
 
 void frmProgressBar::AddValue(std::int32_t lgnAddAmount) {

@@ -3,6 +3,7 @@
 // the title bar) unloads it for good: the widget deletes itself, and a later Initialize loads a new one.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QWidget>
 #include <cstdint>
@@ -60,6 +61,7 @@ class frmProgressBar : public QWidget {
     std::unique_ptr<EnhancedForm> m_enhanced;
     std::shared_ptr<void> m_keepAlive;
     bool m_unloaded = false;
+    QElapsedTimer m_taskPainted;
 };
 
 }  // namespace velmora
