@@ -21,12 +21,32 @@ SafeArray::SafeArray(std::vector<std::uint8_t> bytes)
       m_bounds{{0, static_cast<std::int32_t>(bytes.size())}},
       m_bytes(std::move(bytes)) {}
 
+namespace {
+
+// The value a new element of a typed array starts with: zero, False, "", Nothing or Empty.
+Variant initialElement(VarType element) {
+    switch (element) {
+        case VarType::Integer: return Variant(std::int16_t{0});
+        case VarType::Long: return Variant(std::int32_t{0});
+        case VarType::Single: return Variant(0.0f);
+        case VarType::Double: return Variant(0.0);
+        case VarType::Currency: return Variant(Currency{});
+        case VarType::Date: return Variant(Date{});
+        case VarType::String: return Variant(std::u16string());
+        case VarType::Boolean: return Variant(false);
+        case VarType::Object: return Variant::nothing();
+        default: return Variant();
+    }
+}
+
+}  // namespace
+
 void SafeArray::allocate() {
     std::size_t n = size();
     if (isBytes())
         m_bytes.assign(n, 0);
     else
-        m_items.assign(n, m_element == VarType::String ? Variant(std::u16string()) : Variant());
+        m_items.assign(n, initialElement(m_element));
 }
 
 std::int32_t SafeArray::lowerBound(int dimension) const {

@@ -55,6 +55,8 @@ TEST(VariantArray, ReDimPreserve) {
     grid.arrayMut().redim({{0, 2}, {0, 4}}, true);  // only the last dimension may change
     EXPECT_EQ(grid.arrayRef().get(at), Variant(std::int16_t{9}));
     EXPECT_EQ(grid.ubound(2), 3);
+    const std::int32_t grown[] = {1, 3};
+    EXPECT_EQ(grid.arrayRef().get(grown), Variant(std::int16_t{0}));  // new elements are typed zeros
     EXPECT_EQ(errorOf([&] { grid.arrayMut().redim({{0, 3}, {0, 4}}, true); }), err::SubscriptOutOfRange);
     EXPECT_EQ(errorOf([&] { grid.arrayMut().redim({{0, 3}}, true); }), err::SubscriptOutOfRange);
     EXPECT_EQ(errorOf([&] { grid.arrayMut().redim({{0, -1}}, false); }), err::SubscriptOutOfRange);
@@ -74,6 +76,15 @@ TEST(VariantArray, AssignmentCopies) {
     strings.arrayMut().set(one, Variant(u"changed"));
     EXPECT_EQ(other.arrayRef().get(one), Variant(u""));
     EXPECT_EQ(strings.arrayRef().get(one), Variant(u"changed"));
+}
+
+TEST(VariantArray, NewElementsStartAsTheirTypesZero) {
+    const std::int32_t first[] = {0};
+    EXPECT_EQ(SafeArray(VarType::Double, {{0, 1}}).get(first), Variant(0.0));
+    EXPECT_EQ(SafeArray(VarType::Boolean, {{0, 1}}).get(first), Variant(false));
+    EXPECT_EQ(SafeArray(VarType::String, {{0, 1}}).get(first), Variant(u""));
+    EXPECT_EQ(SafeArray(VarType::Object, {{0, 1}}).get(first), Variant::nothing());
+    EXPECT_EQ(SafeArray(VarType::Variant, {{0, 1}}).get(first), Variant());
 }
 
 }  // namespace
