@@ -21,14 +21,14 @@ RecordObject& asRecord(Object& self) {
 ClassInfo describeRecord(std::u16string name, std::initializer_list<FieldSpec> fields) {
     std::vector<MemberInfo> members;
     std::size_t index = 0;
-    for (const FieldSpec& spec : fields) {
-        const TypeDesc type{spec.type};
-        const bool isObject = spec.type == VarType::Object;
+    for (const FieldSpec& field : fields) {
+        const TypeDesc type{field.type};
+        const bool isObject = field.type == VarType::Object;
         members.push_back(MemberInfo{
-            spec.name, MemberKind::PropertyGet, {}, type, false, [index](Object& self, std::span<Variant>) {
+            field.name, MemberKind::PropertyGet, {}, type, false, [index](Object& self, std::span<Variant>) {
                 return asRecord(self).field(index);
             }});
-        members.push_back(MemberInfo{spec.name,
+        members.push_back(MemberInfo{field.name,
                                      isObject ? MemberKind::PropertySet : MemberKind::PropertyLet,
                                      {ParamInfo{u"value", type}},
                                      {},

@@ -7,22 +7,22 @@
 namespace velmora {
 
 ParamSpec opt(std::u16string name) {
-    ParamSpec spec(std::move(name));
-    spec.optional = true;
-    return spec;
+    ParamSpec param(std::move(name));
+    param.optional = true;
+    return param;
 }
 
 ParamSpec opt(std::u16string name, Variant defaultValue) {
-    ParamSpec spec = opt(std::move(name));
-    spec.defaultValue = std::move(defaultValue);
-    return spec;
+    ParamSpec param = opt(std::move(name));
+    param.defaultValue = std::move(defaultValue);
+    return param;
 }
 
 ParamSpec arg(std::u16string name, TypeDesc type, bool byRef) {
-    ParamSpec spec(std::move(name));
-    spec.type = type;
-    spec.byRef = byRef;
-    return spec;
+    ParamSpec param(std::move(name));
+    param.type = type;
+    param.byRef = byRef;
+    return param;
 }
 
 void MemberListBuilder::add(MemberInfo member) {
@@ -42,14 +42,14 @@ std::vector<ParamInfo> MemberListBuilder::params(const std::u16string& member,
 
     std::vector<ParamInfo> infos;
     bool afterOptional = false;
-    for (const ParamSpec& spec : specs) {
+    for (const ParamSpec& param : specs) {
         const std::size_t i = infos.size();
         const bool isValue = assignment && i + 1 == arity;
-        if (spec.name.empty()) fail(member, "a parameter needs a name");
-        if (afterOptional && !spec.optional && !isValue)
+        if (param.name.empty()) fail(member, "a parameter needs a name");
+        if (afterOptional && !param.optional && !isValue)
             fail(member, "a required parameter after an optional one");
-        afterOptional = afterOptional || spec.optional;
-        infos.push_back(ParamInfo{spec.name, types[i], byRefs[i], spec.optional, spec.defaultValue});
+        afterOptional = afterOptional || param.optional;
+        infos.push_back(ParamInfo{param.name, types[i], byRefs[i], param.optional, param.defaultValue});
     }
     if (valueUnnamed)
         infos.push_back(ParamInfo{u"RHS", types.back(), byRefs.back(), false, Variant::missing()});
@@ -58,11 +58,11 @@ std::vector<ParamInfo> MemberListBuilder::params(const std::u16string& member,
 
 std::vector<ParamInfo> MemberListBuilder::eventParams(std::initializer_list<ParamSpec> specs) const {
     std::vector<ParamInfo> infos;
-    for (const ParamSpec& spec : specs) {
+    for (const ParamSpec& param : specs) {
         // A parameter given by name only is a Variant passed by reference.
-        const bool typed = !spec.type.isVoid();
-        infos.push_back(ParamInfo{spec.name, typed ? spec.type : TypeDesc{VarType::Variant},
-                                  typed ? spec.byRef : true, false, Variant::missing()});
+        const bool typed = !param.type.isVoid();
+        infos.push_back(ParamInfo{param.name, typed ? param.type : TypeDesc{VarType::Variant},
+                                  typed ? param.byRef : true, false, Variant::missing()});
     }
     return infos;
 }

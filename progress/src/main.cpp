@@ -1,5 +1,6 @@
 // Gaugebox.exe: the progress window server. Registration needs no window; serving runs the GUI event loop
 // and watches the client's connection from it, so calls run between the window's own messages.
+#include <QGuiApplication>
 #include <QSocketNotifier>
 
 #include "component/LocalServer.h"
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
     if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
 
     GuiApplication app(argc, argv);
+    // The server's life follows its objects and windows (onFinished below), not Qt's last-window rule:
+    // a client still holding the object after the window closed must not find the server gone.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     registerClipResources(GetModuleHandleA(nullptr));
     LocalServer server(table, command.fd);
     // A loaded progress window keeps the process up, whatever the client has released.

@@ -67,15 +67,15 @@ std::vector<std::uint8_t> rawFrame(const Canvas& frame, Encoding encoding) {
     return out;
 }
 
-void writeFormat(Bytes& out, const ClipSpec& spec, std::uint32_t imageSize) {
+void writeFormat(Bytes& out, const ClipSpec& clip, std::uint32_t imageSize) {
     const std::size_t at = out.open("strf");
-    const bool indexed = spec.encoding != Encoding::Rgb24;
+    const bool indexed = clip.encoding != Encoding::Rgb24;
     out.u32(40);
-    out.u32(static_cast<std::uint32_t>(spec.width));
-    out.u32(static_cast<std::uint32_t>(spec.height));
+    out.u32(static_cast<std::uint32_t>(clip.width));
+    out.u32(static_cast<std::uint32_t>(clip.height));
     out.u16(1);
-    out.u16(static_cast<std::uint32_t>(bitCountOf(spec.encoding)));
-    out.u32(spec.encoding == Encoding::Rle8 ? 1 : 0);
+    out.u16(static_cast<std::uint32_t>(bitCountOf(clip.encoding)));
+    out.u32(clip.encoding == Encoding::Rle8 ? 1 : 0);
     out.u32(imageSize);
     out.u32(0);
     out.u32(0);
@@ -86,43 +86,43 @@ void writeFormat(Bytes& out, const ClipSpec& spec, std::uint32_t imageSize) {
     out.close(at);
 }
 
-void writeHeaders(Bytes& out, const ClipSpec& spec, std::uint32_t largest) {
+void writeHeaders(Bytes& out, const ClipSpec& clip, std::uint32_t largest) {
     const std::size_t hdrl = out.open("LIST");
     out.fourCc("hdrl");
     const std::size_t avih = out.open("avih");
-    out.u32(spec.microSecPerFrame);
+    out.u32(clip.microSecPerFrame);
     out.u32(0);
     out.u32(0);
     out.u32(0x10);  // AVIF_HASINDEX
-    out.u32(static_cast<std::uint32_t>(spec.frames));
+    out.u32(static_cast<std::uint32_t>(clip.frames));
     out.u32(0);
     out.u32(1);
     out.u32(largest);
-    out.u32(static_cast<std::uint32_t>(spec.width));
-    out.u32(static_cast<std::uint32_t>(spec.height));
+    out.u32(static_cast<std::uint32_t>(clip.width));
+    out.u32(static_cast<std::uint32_t>(clip.height));
     for (int i = 0; i < 4; ++i) out.u32(0);
     out.close(avih);
     const std::size_t strl = out.open("LIST");
     out.fourCc("strl");
     const std::size_t strh = out.open("strh");
     out.fourCc("vids");
-    out.fourCc(spec.encoding == Encoding::Rle8 ? "RLE " : "DIB ");
+    out.fourCc(clip.encoding == Encoding::Rle8 ? "RLE " : "DIB ");
     out.u32(0);
     out.u32(0);
     out.u32(0);
-    out.u32(spec.microSecPerFrame);  // scale / rate = seconds per frame
+    out.u32(clip.microSecPerFrame);  // scale / rate = seconds per frame
     out.u32(1000000);
     out.u32(0);
-    out.u32(static_cast<std::uint32_t>(spec.frames));
+    out.u32(static_cast<std::uint32_t>(clip.frames));
     out.u32(largest);
     out.u32(0xFFFFFFFF);
     out.u32(0);
     out.u16(0);
     out.u16(0);
-    out.u16(static_cast<std::uint32_t>(spec.width));
-    out.u16(static_cast<std::uint32_t>(spec.height));
+    out.u16(static_cast<std::uint32_t>(clip.width));
+    out.u16(static_cast<std::uint32_t>(clip.height));
     out.close(strh);
-    writeFormat(out, spec, largest);
+    writeFormat(out, clip, largest);
     out.close(strl);
     out.close(hdrl);
 }
@@ -176,26 +176,26 @@ std::vector<std::uint8_t> encodeRle8(const Canvas& frame) {
     return out;
 }
 
-std::vector<std::uint8_t> writeAvi(const ClipSpec& spec, const std::vector<Canvas>& frames) {
-    if (static_cast<int>(frames.size()) != spec.frames)
-        throw std::logic_error("frame count of " + std::string(spec.name));
+std::vector<std::uint8_t> writeAvi(const ClipSpec& clip, const std::vector<Canvas>& frames) {
+    if (static_cast<int>(frames.size()) != clip.frames)
+        throw std::logic_error("frame count of " + std::string(clip.name));
     std::vector<std::vector<std::uint8_t>> encoded;
     std::uint32_t largest = 0;
     for (const Canvas& frame : frames) {
-        if (frame.width() != spec.width || frame.height() != spec.height)
-            throw std::logic_error("frame size of " + std::string(spec.name));
-        encoded.push_back(spec.encoding == Encoding::Rle8 ? encodeRle8(frame)
-                                                          : rawFrame(frame, spec.encoding));
+        if (frame.width() != clip.width || frame.height() != clip.height)
+            throw std::logic_error("frame size of " + std::string(clip.name));
+        encoded.push_back(clip.encoding == Encoding::Rle8 ? encodeRle8(frame)
+                                                          : rawFrame(frame, clip.encoding));
         largest = std::max(largest, static_cast<std::uint32_t>(encoded.back().size()));
     }
     Bytes out;
     const std::size_t riff = out.open("RIFF");
     out.fourCc("AVI ");
-    writeHeaders(out, spec, largest);
+    writeHeaders(out, clip, largest);
     const std::size_t movi = out.open("LIST");
     const std::size_t moviStart = out.size();
     out.fourCc("movi");
-    const char* frameId = spec.encoding == Encoding::Rle8 ? "00dc" : "00db";
+    const char* frameId = clip.encoding == Encoding::Rle8 ? "00dc" : "00db";
     std::vector<std::pair<std::uint32_t, std::uint32_t>> index;  // offset from 'movi', size
     for (const auto& data : encoded) {
         index.emplace_back(static_cast<std::uint32_t>(out.size() - moviStart),

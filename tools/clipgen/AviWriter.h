@@ -23,7 +23,7 @@ struct ClipSpec {
 };
 
 // frames: indexed pictures (for Rgb24 expanded through the colour table).
-std::vector<std::uint8_t> writeAvi(const ClipSpec& spec, const std::vector<Canvas>& frames);
+std::vector<std::uint8_t> writeAvi(const ClipSpec& clip, const std::vector<Canvas>& frames);
 
 // One frame's BI_RLE8 data, bottom row first, ending with the end-of-picture mark.
 std::vector<std::uint8_t> encodeRle8(const Canvas& frame);

@@ -10,8 +10,8 @@
 namespace clipgen {
 
 struct Clip {
-    ClipSpec spec;
-    // Draws frame f of spec.frames on a canvas of the clip's size.
+    ClipSpec format;
+    // Draws frame f of format.frames on a canvas of the clip's size.
     std::function<void(Canvas&, int f)> draw;
 };
 

@@ -13,8 +13,8 @@ namespace {
 
 std::vector<clipgen::Canvas> drawFrames(const clipgen::Clip& clip) {
     std::vector<clipgen::Canvas> frames;
-    for (int f = 0; f < clip.spec.frames; ++f) {
-        frames.emplace_back(clip.spec.width, clip.spec.height);
+    for (int f = 0; f < clip.format.frames; ++f) {
+        frames.emplace_back(clip.format.width, clip.format.height);
         clip.draw(frames.back(), f);
     }
     return frames;
@@ -41,13 +41,13 @@ int main(int argc, char** argv) {
            "#include \"progress/ClipResources.h\"\n\nnamespace velmora {\n\nnamespace {\n\n";
     std::string table;
     for (const clipgen::Clip& clip : clipgen::clips()) {
-        const std::vector<std::uint8_t> avi = clipgen::writeAvi(clip.spec, drawFrames(clip));
-        const std::string name = std::string("k") + clip.spec.name;
+        const std::vector<std::uint8_t> avi = clipgen::writeAvi(clip.format, drawFrames(clip));
+        const std::string name = std::string("k") + clip.format.name;
         writeArray(out, name, avi);
-        table += "    {" + std::to_string(clip.spec.id) + ", \"" + clip.spec.name + "\", {" + name +
+        table += "    {" + std::to_string(clip.format.id) + ", \"" + clip.format.name + "\", {" + name +
                  ", sizeof " + name + "}},\n";
         if (argc == 3) {
-            std::ofstream file(std::string(argv[2]) + "/" + clip.spec.name + ".avi", std::ios::binary);
+            std::ofstream file(std::string(argv[2]) + "/" + clip.format.name + ".avi", std::ios::binary);
             file.write(reinterpret_cast<const char*>(avi.data()), static_cast<std::streamsize>(avi.size()));
         }
     }

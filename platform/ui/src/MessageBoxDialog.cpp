@@ -64,13 +64,13 @@ int showMessageBoxDialog(HWND hWnd, const char* text, const char* caption, UINT 
     if (type & (MB_TOPMOST | MB_SYSTEMMODAL)) box.setWindowFlag(Qt::WindowStaysOnTopHint);
     std::map<QAbstractButton*, int> answers;
     const auto& buttons = buttonsOf(type);
-    for (const ButtonSpec& spec : buttons) {
-        QPushButton* button = box.addButton(QString::fromUtf8(spec.caption), QMessageBox::ActionRole);
-        button->setObjectName(QString::fromUtf8(spec.name));
-        answers[button] = spec.id;
-        if (spec.id == defaultMessageBoxAnswer(type)) box.setDefaultButton(button);
+    for (const ButtonSpec& entry : buttons) {
+        QPushButton* button = box.addButton(QString::fromUtf8(entry.caption), QMessageBox::ActionRole);
+        button->setObjectName(QString::fromUtf8(entry.name));
+        answers[button] = entry.id;
+        if (entry.id == defaultMessageBoxAnswer(type)) box.setDefaultButton(button);
         // Closing the box answers Cancel where there is one, OK when OK is all; otherwise it cannot close.
-        if (spec.id == IDCANCEL || buttons.size() == 1) box.setEscapeButton(button);
+        if (entry.id == IDCANCEL || buttons.size() == 1) box.setEscapeButton(button);
     }
     box.exec();
     const auto chosen = answers.find(box.clickedButton());
