@@ -17,7 +17,7 @@ namespace {
 
 // A scratch file in a private folder, removed at the end.
 class ScratchFile {
-public:
+  public:
     ScratchFile() {
         std::string pattern = (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
         m_folder = mkdtemp(pattern.data());
@@ -29,7 +29,7 @@ public:
     const std::string& native() const { return m_native; }
     const std::string& suite() const { return m_suite; }
 
-private:
+  private:
     std::string m_folder, m_native, m_suite;
 };
 
@@ -46,7 +46,8 @@ BENCHMARK(BM_PosixOpenClose);
 void BM_CreateFileCloseHandle(benchmark::State& state) {
     ScratchFile file;
     for (auto _ : state) {
-        HANDLE h = CreateFileA(file.suite().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h = CreateFileA(file.suite().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
         if (h == INVALID_HANDLE_VALUE) state.SkipWithError("CreateFileA failed");
         CloseHandle(h);
     }
@@ -55,9 +56,11 @@ BENCHMARK(BM_CreateFileCloseHandle);
 
 void BM_CreateFileCloseHandleWhileAnotherIsOpen(benchmark::State& state) {
     ScratchFile file;
-    HANDLE held = CreateFileA(file.suite().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileA(file.suite().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     for (auto _ : state) {
-        HANDLE h = CreateFileA(file.suite().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h = CreateFileA(file.suite().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
         if (h == INVALID_HANDLE_VALUE) state.SkipWithError("CreateFileA failed");
         CloseHandle(h);
     }

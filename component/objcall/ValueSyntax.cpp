@@ -63,7 +63,8 @@ std::vector<std::uint8_t> parseHex(std::string_view hex, std::string_view whole)
 
 std::vector<std::uint8_t> readFile(std::string_view path) {
     std::ifstream in(std::string(path), std::ios::binary);
-    if (!in) raise(err::FileNotFound, fromUtf8(std::string("File not found: ") + std::string(path)), u"objcall");
+    if (!in)
+        raise(err::FileNotFound, fromUtf8(std::string("File not found: ") + std::string(path)), u"objcall");
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -201,11 +202,21 @@ std::string escapeText(std::string_view utf8) {
     std::string out;
     for (unsigned char c : utf8) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\0': out += "\\0"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\0':
+                out += "\\0";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F) {
                     char buf[5];
@@ -242,23 +253,36 @@ std::string formatReal(double value) {
 
 std::string formatScalar(const Variant& value) {
     switch (value.type()) {
-        case VarType::Empty: return "empty";
-        case VarType::Null: return "null";
-        case VarType::Integer: return "i16:" + std::to_string(value.toInteger());
-        case VarType::Long: return "i32:" + std::to_string(value.toLong());
-        case VarType::Byte: return "u8:" + std::to_string(value.toByte());
-        case VarType::Single: return "f32:" + formatReal(value.toSingle());
-        case VarType::Double: return "d:" + formatReal(value.toDouble());
-        case VarType::Currency: return "cy:" + toUtf8(value.toString());
-        case VarType::Date: return "date:" + formatDate(value.toDate());
-        case VarType::String: return "s:" + escapeText(toUtf8(value.stringRef()));
-        case VarType::Boolean: return value.toBool() ? "b:true" : "b:false";
-        case VarType::Error: return "error:" + std::to_string(value.toErrorCode());
+        case VarType::Empty:
+            return "empty";
+        case VarType::Null:
+            return "null";
+        case VarType::Integer:
+            return "i16:" + std::to_string(value.toInteger());
+        case VarType::Long:
+            return "i32:" + std::to_string(value.toLong());
+        case VarType::Byte:
+            return "u8:" + std::to_string(value.toByte());
+        case VarType::Single:
+            return "f32:" + formatReal(value.toSingle());
+        case VarType::Double:
+            return "d:" + formatReal(value.toDouble());
+        case VarType::Currency:
+            return "cy:" + toUtf8(value.toString());
+        case VarType::Date:
+            return "date:" + formatDate(value.toDate());
+        case VarType::String:
+            return "s:" + escapeText(toUtf8(value.stringRef()));
+        case VarType::Boolean:
+            return value.toBool() ? "b:true" : "b:false";
+        case VarType::Error:
+            return "error:" + std::to_string(value.toErrorCode());
         case VarType::Object: {
             ObjectRef object = value.toObject();
             return "obj:" + (object ? toUtf8(object->typeName()) : std::string("Nothing"));
         }
-        default: return "?";
+        default:
+            return "?";
     }
 }
 

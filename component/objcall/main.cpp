@@ -70,7 +70,8 @@ int runRegistration(const std::string& file, bool unregister) {
     HRESULT status = entry();
     FreeLibrary(module);
     if (status != hr::Ok) {
-        std::printf("error %d objcall: %s failed (0x%08X)\n", status, entryName, static_cast<unsigned>(status));
+        std::printf("error %d objcall: %s failed (0x%08X)\n", status, entryName,
+                    static_cast<unsigned>(status));
         return 1;
     }
     return 0;
@@ -78,9 +79,12 @@ int runRegistration(const std::string& file, bool unregister) {
 
 InvokeKind kindOf(StepKind kind) {
     switch (kind) {
-        case StepKind::Let: return InvokePropertyLet;
-        case StepKind::Set: return InvokePropertySet;
-        default: return static_cast<InvokeKind>(InvokeMethod | InvokePropertyGet);
+        case StepKind::Let:
+            return InvokePropertyLet;
+        case StepKind::Set:
+            return InvokePropertySet;
+        default:
+            return static_cast<InvokeKind>(InvokeMethod | InvokePropertyGet);
     }
 }
 
@@ -100,12 +104,14 @@ ParsedStep parseWholeStep(const std::string& text) {
 void runStep(const ObjectRef& object, const ParsedStep& parsed) {
     const Step& step = parsed.step;
     std::vector<Variant> args;
-    for (const ArgValue& arg : parsed.values) args.push_back(arg.isSink ? Variant(makeRecordingSink()) : arg.value);
+    for (const ArgValue& arg : parsed.values)
+        args.push_back(arg.isSink ? Variant(makeRecordingSink()) : arg.value);
     const std::vector<Variant> before = args;
     Variant result = callByName(object, fromUtf8(step.name), kindOf(step.kind), args);
     std::printf("%s\n", formatValue(result).c_str());
     for (std::size_t i = 0; i < args.size(); ++i)
-        if (!(args[i] == before[i])) std::printf("  arg %zu -> %s\n", i + 1, formatValue(args[i], "    ").c_str());
+        if (!(args[i] == before[i]))
+            std::printf("  arg %zu -> %s\n", i + 1, formatValue(args[i], "    ").c_str());
 }
 
 void flushEvents() {

@@ -4,7 +4,6 @@
 #include "component/registration.h"
 #include "platform/library.h"
 
-
 namespace velmora {
 
 HRESULT getClassObject(ClassTableAccessor table, const char16_t* clsid, ClassFactory** factory) noexcept {
@@ -34,7 +33,8 @@ HRESULT registerClassTable(ClassTableAccessor table) noexcept {
     try {
         const ClassTable* classes = classTableOf(table);
         if (!classes) return hr::Failed;
-        return registerClasses(*classes, modulePathOf(reinterpret_cast<const void*>(table)), ServerKind::InProcess);
+        return registerClasses(*classes, modulePathOf(reinterpret_cast<const void*>(table)),
+                               ServerKind::InProcess);
     } catch (...) {
         return hr::RegisterClassFailed;
     }

@@ -18,7 +18,9 @@ std::string storedPath(std::string_view path) {
     return !path.empty() && path[0] == '/' ? toSuitePath(path) : std::string(path);
 }
 
-bool samePath(std::string_view a, std::string_view b) { return toNativePath(a) == toNativePath(b); }
+bool samePath(std::string_view a, std::string_view b) {
+    return toNativePath(a) == toNativePath(b);
+}
 
 bool registerOne(const CoClass& entry, const std::string& server, ServerKind kind) {
     const std::string progId = toUtf8(entry.progId);
@@ -41,8 +43,8 @@ bool unregisterOne(const CoClass& entry, const std::string& server, ServerKind k
     const std::string clsid = toUtf8(entry.clsid);
     const std::string classKey = "CLSID\\" + clsid;
     const std::string serverPath = classKey + "\\" + serverKey(kind);
-    if (auto registered = regkeys::readText(HKEY_CLASSES_ROOT, serverPath); registered &&
-                                                                           !samePath(*registered, server))
+    if (auto registered = regkeys::readText(HKEY_CLASSES_ROOT, serverPath);
+        registered && !samePath(*registered, server))
         return true;  // another file serves the class now: its registration stays
     bool ok = regkeys::deleteKey(HKEY_CLASSES_ROOT, serverPath) == ERROR_SUCCESS &&
               regkeys::deleteKey(HKEY_CLASSES_ROOT, classKey + "\\ProgID") == ERROR_SUCCESS;

@@ -9,7 +9,7 @@ namespace {
 
 // Closes an opened key on every path out.
 class KeyHandle {
-public:
+  public:
     KeyHandle() = default;
     KeyHandle(const KeyHandle&) = delete;
     KeyHandle& operator=(const KeyHandle&) = delete;
@@ -19,7 +19,7 @@ public:
     HKEY* out() noexcept { return &m_key; }
     HKEY get() const noexcept { return m_key; }
 
-private:
+  private:
     HKEY m_key = nullptr;
 };
 

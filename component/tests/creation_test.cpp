@@ -31,7 +31,9 @@ HRESULT runEntry(const char* name) {
     return status;
 }
 
-ObjectRef noObject() { return {}; }
+ObjectRef noObject() {
+    return {};
+}
 
 int errorNumberOf(auto&& action) {
     try {
@@ -64,7 +66,8 @@ Output objcall(const std::vector<std::string>& args) {
     close(pipeFds[1]);
     Output out;
     std::array<char, 4096> buffer;
-    for (ssize_t n; (n = read(pipeFds[0], buffer.data(), buffer.size())) > 0;) out.text.append(buffer.data(), n);
+    for (ssize_t n; (n = read(pipeFds[0], buffer.data(), buffer.size())) > 0;)
+        out.text.append(buffer.data(), n);
     close(pipeFds[0]);
     int status = 0;
     waitpid(child, &status, 0);
@@ -73,7 +76,7 @@ Output objcall(const std::vector<std::string>& args) {
 }
 
 class Creation : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(runEntry("DllRegisterServer"), hr::Ok); }
     void TearDown() override { runEntry("DllUnregisterServer"); }
 };
@@ -113,25 +116,27 @@ TEST_F(Creation, UnregisteredOrBrokenClassesCannotBeCreated) {
     // A registered file that is not a component library, and one that is gone.
     const std::string plainFile = std::string(getenv("TMPDIR")) + "/plain.dll";
     std::ofstream(plainFile) << "not a library";
-    for (const std::string& path : {std::string(VELMORA_COMPONENT_LIBRARY_PATH), plainFile,
-                                    std::string("/nonexistent/Gone.dll")}) {
-        ClassTable table = ClassTable(u"Broken").add(CoClass{u"{00000000-1111-2222-3333-444444444444}",
-                                                             u"Broken.Thing", &ClassFactory::describe, noObject});
+    for (const std::string& path :
+         {std::string(VELMORA_COMPONENT_LIBRARY_PATH), plainFile, std::string("/nonexistent/Gone.dll")}) {
+        ClassTable table = ClassTable(u"Broken").add(CoClass{
+            u"{00000000-1111-2222-3333-444444444444}", u"Broken.Thing", &ClassFactory::describe, noObject});
         ASSERT_EQ(registerClasses(table, path, ServerKind::InProcess), hr::Ok);
         try {
             CreateObject(u"Broken.Thing");
             ADD_FAILURE() << path;
         } catch (const RuntimeError& error) {
             EXPECT_EQ(error.number(), err::CantCreateObject) << path;
-            EXPECT_NE(error.description().find(u"ActiveX component can't create object: "), std::u16string::npos);
+            EXPECT_NE(error.description().find(u"ActiveX component can't create object: "),
+                      std::u16string::npos);
         }
         EXPECT_EQ(unregisterClasses(table, path, ServerKind::InProcess), hr::Ok);
     }
 }
 
 TEST_F(Creation, UnregisteringAnotherFileKeepsTheCurrentRegistration) {
-    ClassTable table = ClassTable(u"Countlib").add(CoClass{u"{6F1C2B3A-9D4E-4A5B-8C7D-0E1F2A3B4C5D}",
-                                                           u"Countlib.Counter", &ClassFactory::describe, noObject});
+    ClassTable table = ClassTable(u"Countlib")
+                           .add(CoClass{u"{6F1C2B3A-9D4E-4A5B-8C7D-0E1F2A3B4C5D}", u"Countlib.Counter",
+                                        &ClassFactory::describe, noObject});
     EXPECT_EQ(unregisterClasses(table, "/elsewhere/Countlib.dll", ServerKind::InProcess), hr::Ok);
     EXPECT_TRUE(classIdOfProgId(u"Countlib.Counter"));
 }

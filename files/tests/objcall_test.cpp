@@ -38,8 +38,9 @@ TEST_F(DiskwareThroughObjcall, FileObjectAnswersLateBound) {
 
 TEST_F(DiskwareThroughObjcall, DirectoryAndFilesObjects) {
     write("t/a.txt", "");
-    Output dir = objcall({"--register", VELMORA_DISKWARE_PATH, "Diskware.DirectoryObject", "Path=" + name("n\\m"), "Exists", "Create", "Exists",
-                          "Delete(" + name("n\\m") + ")", "Delete"});
+    Output dir =
+        objcall({"--register", VELMORA_DISKWARE_PATH, "Diskware.DirectoryObject", "Path=" + name("n\\m"),
+                 "Exists", "Create", "Exists", "Delete(" + name("n\\m") + ")", "Delete"});
     EXPECT_EQ(dir.status, 0);
     EXPECT_EQ(dir.text, "empty\nb:false\nb:true\nb:true\nb:true\nb:false\n");  // the last: already gone
     Output none = objcall({"Diskware.DirectoryObject", "Create"});

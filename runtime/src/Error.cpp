@@ -68,7 +68,9 @@ void RuntimeError::updateWhat() {
     m_what = "error " + std::to_string(m_number) + " " + toUtf8(m_source) + ": " + toUtf8(m_description);
 }
 
-void raise(std::int32_t number, std::u16string source) { throw RuntimeError(number, std::move(source)); }
+void raise(std::int32_t number, std::u16string source) {
+    throw RuntimeError(number, std::move(source));
+}
 
 void raise(std::int32_t number, std::u16string description, std::u16string source) {
     throw RuntimeError(number, std::move(description), std::move(source));

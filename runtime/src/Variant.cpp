@@ -26,16 +26,26 @@ namespace {
 // The value a new element of a typed array starts with: zero, False, "", Nothing or Empty.
 Variant initialElement(VarType element) {
     switch (element) {
-        case VarType::Integer: return Variant(std::int16_t{0});
-        case VarType::Long: return Variant(std::int32_t{0});
-        case VarType::Single: return Variant(0.0f);
-        case VarType::Double: return Variant(0.0);
-        case VarType::Currency: return Variant(Currency{});
-        case VarType::Date: return Variant(Date{});
-        case VarType::String: return Variant(std::u16string());
-        case VarType::Boolean: return Variant(false);
-        case VarType::Object: return Variant::nothing();
-        default: return Variant();
+        case VarType::Integer:
+            return Variant(std::int16_t{0});
+        case VarType::Long:
+            return Variant(std::int32_t{0});
+        case VarType::Single:
+            return Variant(0.0f);
+        case VarType::Double:
+            return Variant(0.0);
+        case VarType::Currency:
+            return Variant(Currency{});
+        case VarType::Date:
+            return Variant(Date{});
+        case VarType::String:
+            return Variant(std::u16string());
+        case VarType::Boolean:
+            return Variant(false);
+        case VarType::Object:
+            return Variant::nothing();
+        default:
+            return Variant();
     }
 }
 
@@ -88,17 +98,39 @@ Variant SafeArray::get(std::span<const std::int32_t> index) const {
 void SafeArray::set(std::span<const std::int32_t> index, const Variant& value) {
     std::size_t at = offsetOf(index);
     switch (m_element) {
-        case VarType::Byte: m_bytes[at] = value.toByte(); return;
-        case VarType::Integer: m_items[at] = value.toInteger(); return;
-        case VarType::Long: m_items[at] = value.toLong(); return;
-        case VarType::Single: m_items[at] = value.toSingle(); return;
-        case VarType::Double: m_items[at] = value.toDouble(); return;
-        case VarType::Currency: m_items[at] = value.toCurrency(); return;
-        case VarType::Date: m_items[at] = value.toDate(); return;
-        case VarType::String: m_items[at] = value.toString(); return;
-        case VarType::Boolean: m_items[at] = value.toBool(); return;
-        case VarType::Object: m_items[at] = value.toObject(); return;
-        default: m_items[at] = value; return;
+        case VarType::Byte:
+            m_bytes[at] = value.toByte();
+            return;
+        case VarType::Integer:
+            m_items[at] = value.toInteger();
+            return;
+        case VarType::Long:
+            m_items[at] = value.toLong();
+            return;
+        case VarType::Single:
+            m_items[at] = value.toSingle();
+            return;
+        case VarType::Double:
+            m_items[at] = value.toDouble();
+            return;
+        case VarType::Currency:
+            m_items[at] = value.toCurrency();
+            return;
+        case VarType::Date:
+            m_items[at] = value.toDate();
+            return;
+        case VarType::String:
+            m_items[at] = value.toString();
+            return;
+        case VarType::Boolean:
+            m_items[at] = value.toBool();
+            return;
+        case VarType::Object:
+            m_items[at] = value.toObject();
+            return;
+        default:
+            m_items[at] = value;
+            return;
     }
 }
 
@@ -177,8 +209,12 @@ SafeArray& Variant::arrayMut() {
     return *m_arr;
 }
 
-std::int32_t Variant::lbound(int dimension) const { return arrayRef().lowerBound(dimension); }
-std::int32_t Variant::ubound(int dimension) const { return arrayRef().upperBound(dimension); }
+std::int32_t Variant::lbound(int dimension) const {
+    return arrayRef().lowerBound(dimension);
+}
+std::int32_t Variant::ubound(int dimension) const {
+    return arrayRef().upperBound(dimension);
+}
 
 bool operator==(const Variant& a, const Variant& b) {
     if (a.m_type != b.m_type || a.m_isArray != b.m_isArray) return false;
@@ -194,19 +230,29 @@ bool operator==(const Variant& a, const Variant& b) {
     }
     switch (a.m_type) {
         case VarType::Empty:
-        case VarType::Null: return true;
+        case VarType::Null:
+            return true;
         case VarType::Integer:
-        case VarType::Boolean: return a.m_num.i16 == b.m_num.i16;
+        case VarType::Boolean:
+            return a.m_num.i16 == b.m_num.i16;
         case VarType::Long:
-        case VarType::Error: return a.m_num.i32 == b.m_num.i32;
-        case VarType::Byte: return a.m_num.u8 == b.m_num.u8;
-        case VarType::Single: return a.m_num.f32 == b.m_num.f32;
+        case VarType::Error:
+            return a.m_num.i32 == b.m_num.i32;
+        case VarType::Byte:
+            return a.m_num.u8 == b.m_num.u8;
+        case VarType::Single:
+            return a.m_num.f32 == b.m_num.f32;
         case VarType::Double:
-        case VarType::Date: return a.m_num.f64 == b.m_num.f64;
-        case VarType::Currency: return a.m_num.i64 == b.m_num.i64;
-        case VarType::String: return a.m_str == b.m_str;
-        case VarType::Object: return a.m_obj == b.m_obj;
-        default: return false;
+        case VarType::Date:
+            return a.m_num.f64 == b.m_num.f64;
+        case VarType::Currency:
+            return a.m_num.i64 == b.m_num.i64;
+        case VarType::String:
+            return a.m_str == b.m_str;
+        case VarType::Object:
+            return a.m_obj == b.m_obj;
+        default:
+            return false;
     }
 }
 

@@ -57,13 +57,23 @@ std::u16string fromUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         unsigned char lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
+        int extra = lead < 0x80         ? 0
+                    : (lead >> 5) == 6  ? 1
+                    : (lead >> 4) == 14 ? 2
+                    : (lead >> 3) == 30 ? 3
+                                        : -1;
         char32_t c = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
         bool ok = extra >= 0;
         for (int k = 1; ok && k <= extra; ++k) {
-            if (i + k >= text.size()) { ok = false; break; }
+            if (i + k >= text.size()) {
+                ok = false;
+                break;
+            }
             unsigned char cont = static_cast<unsigned char>(text[i + k]);
-            if ((cont >> 6) != 2) { ok = false; break; }
+            if ((cont >> 6) != 2) {
+                ok = false;
+                break;
+            }
             c = (c << 6) | (cont & 0x3F);
         }
         // Reject overlong forms, surrogates and values past U+10FFFF.

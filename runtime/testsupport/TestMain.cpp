@@ -10,10 +10,12 @@
 namespace {
 
 class Sandbox : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         namespace fs = std::filesystem;
-        std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
+        // An 8.3-valid name: short names of paths through the sandbox must not depend on the sandboxes of
+        // other test programs running beside it in the same temp folder.
+        std::string pattern = (fs::temp_directory_path() / "vtXXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
         m_root = pattern;
         const fs::path root(m_root);
@@ -36,10 +38,8 @@ public:
         std::filesystem::remove_all(m_root, ec);
     }
 
-private:
-    static void set(const char* name, const std::filesystem::path& value) {
-        setenv(name, value.c_str(), 1);
-    }
+  private:
+    static void set(const char* name, const std::filesystem::path& value) { setenv(name, value.c_str(), 1); }
     std::string m_root;
 };
 

@@ -13,18 +13,17 @@ namespace {
 using namespace velmora;
 
 class Counter : public Dispatchable<Counter> {
-public:
+  public:
     static const ClassInfo& describe() {
-        static const ClassInfo info =
-            ClassBuilder<Counter>(u"Counter")
-                .property(u"Total", &Counter::total, &Counter::setTotal)
-                .method(u"Add", &Counter::add, {u"Value", opt(u"Step", 1)})
-                .method(u"Echo", &Counter::echo, {u"Value"})
-                .method(u"Fail", &Counter::fail, {u"Number"})
-                .propertySet(u"Listener", &Counter::setListener)
-                .method(u"Notify", &Counter::notify, {u"Text"})
-                .event(u"Changed", {arg(u"Total", VarType::Long)})
-                .build();
+        static const ClassInfo info = ClassBuilder<Counter>(u"Counter")
+                                          .property(u"Total", &Counter::total, &Counter::setTotal)
+                                          .method(u"Add", &Counter::add, {u"Value", opt(u"Step", 1)})
+                                          .method(u"Echo", &Counter::echo, {u"Value"})
+                                          .method(u"Fail", &Counter::fail, {u"Number"})
+                                          .propertySet(u"Listener", &Counter::setListener)
+                                          .method(u"Notify", &Counter::notify, {u"Text"})
+                                          .event(u"Changed", {arg(u"Total", VarType::Long)})
+                                          .build();
         return info;
     }
 
@@ -48,14 +47,15 @@ public:
     void setListener(ObjectRef listener) { m_listener = std::move(listener); }
     void notify(const std::u16string& text) { call(m_listener, u"Notify", text); }
 
-private:
+  private:
     std::int32_t m_total = 0;
     ObjectRef m_listener;
     EventSource m_events{*this};
 };
 
 ClassTable makeClassTable() {
-    return ClassTable(u"Countlib").add<Counter>(u"{6F1C2B3A-9D4E-4A5B-8C7D-0E1F2A3B4C5D}", u"Countlib.Counter");
+    return ClassTable(u"Countlib")
+        .add<Counter>(u"{6F1C2B3A-9D4E-4A5B-8C7D-0E1F2A3B4C5D}", u"Countlib.Counter");
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ constexpr std::int32_t RemoteServerUnavailable = 462;
 constexpr std::int32_t vbObjectError = static_cast<std::int32_t>(0x80040000u);
 
 class RuntimeError : public std::exception {
-public:
+  public:
     // A standard run-time error with its standard description.
     explicit RuntimeError(std::int32_t number, std::u16string source = {});
     RuntimeError(std::int32_t number, std::u16string description, std::u16string source,
@@ -65,7 +65,7 @@ public:
 
     const char* what() const noexcept override { return m_what.c_str(); }
 
-private:
+  private:
     std::int32_t m_number;
     std::u16string m_description;
     std::u16string m_source;

@@ -24,7 +24,7 @@ enum InvokeKind : std::uint16_t {
 };
 
 class Object {
-public:
+  public:
     Object() = default;
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
@@ -43,17 +43,17 @@ public:
     // The class name, as TypeName reports it.
     virtual std::u16string typeName() const = 0;
 
-protected:
+  protected:
     virtual ~Object() = default;
 
-private:
+  private:
     mutable std::atomic<std::int32_t> m_refs{0};
 };
 
 // An owning reference to a reference-counted object.
 template <class T>
 class Ref {
-public:
+  public:
     Ref() noexcept = default;
     Ref(std::nullptr_t) noexcept {}
     explicit Ref(T* object) noexcept : m_p(object) {
@@ -97,7 +97,7 @@ public:
 
     friend bool operator==(const Ref& a, const Ref& b) noexcept { return a.m_p == b.m_p; }
 
-private:
+  private:
     T* m_p = nullptr;
 };
 

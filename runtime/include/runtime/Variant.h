@@ -16,8 +16,8 @@ namespace velmora {
 enum class VarType : std::uint16_t {
     Empty = 0,
     Null = 1,
-    Integer = 2,   // 16-bit signed
-    Long = 3,      // 32-bit signed
+    Integer = 2,  // 16-bit signed
+    Long = 3,     // 32-bit signed
     Single = 4,
     Double = 5,
     Currency = 6,  // 64-bit scaled by 10,000
@@ -48,7 +48,7 @@ class Variant;
 
 // A fixed-shape array with per-dimension lower bounds. Byte arrays are stored compactly.
 class SafeArray {
-public:
+  public:
     struct Bound {
         std::int32_t lower = 0;
         std::int32_t count = 0;
@@ -81,7 +81,7 @@ public:
     std::vector<Variant>& items() noexcept { return m_items; }
     const std::vector<Variant>& items() const noexcept { return m_items; }
 
-private:
+  private:
     std::size_t offsetOf(std::span<const std::int32_t> index) const;
     void allocate();
 
@@ -92,7 +92,7 @@ private:
 };
 
 class Variant {
-public:
+  public:
     Variant() noexcept : m_type(VarType::Empty) {}
     Variant(std::int16_t value) noexcept : m_type(VarType::Integer) { m_num.i16 = value; }
     Variant(std::int32_t value) noexcept : m_type(VarType::Long) { m_num.i32 = value; }
@@ -141,15 +141,15 @@ public:
     // Conversions with the platform's rules: integers round half to even, out of range is error 6,
     // text that is not a number is error 13, Null is error 94, an object converts through its
     // default member.
-    std::int16_t toInteger() const;  // CInt
-    std::int32_t toLong() const;     // CLng
-    std::uint8_t toByte() const;     // CByte
-    float toSingle() const;          // CSng
-    double toDouble() const;         // CDbl
-    Currency toCurrency() const;     // CCur
-    Date toDate() const;             // CDate
-    bool toBool() const;             // CBool
-    std::u16string toString() const; // CStr: the text form of every scalar type
+    std::int16_t toInteger() const;    // CInt
+    std::int32_t toLong() const;       // CLng
+    std::uint8_t toByte() const;       // CByte
+    float toSingle() const;            // CSng
+    double toDouble() const;           // CDbl
+    Currency toCurrency() const;       // CCur
+    Date toDate() const;               // CDate
+    bool toBool() const;               // CBool
+    std::u16string toString() const;   // CStr: the text form of every scalar type
     std::int32_t toErrorCode() const;  // CVErr's number of an Error variant; 13 for other types
     // The object reference (Nothing allowed); error 13 for anything that is not an object.
     ObjectRef toObject() const;
@@ -170,7 +170,7 @@ public:
     // Same type and same value (arrays element by element, objects by identity).
     friend bool operator==(const Variant& a, const Variant& b);
 
-private:
+  private:
     VarType m_type;
     bool m_isArray = false;
     union Number {
