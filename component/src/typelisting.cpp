@@ -13,40 +13,6 @@ std::u16string numberText(std::int64_t value) {
     return fromUtf8(std::to_string(value));
 }
 
-std::u16string baseTypeText(VarType type) {
-    switch (type) {
-        case VarType::Empty:
-            return u"Empty";
-        case VarType::Null:
-            return u"Null";
-        case VarType::Integer:
-            return u"Integer";
-        case VarType::Long:
-            return u"Long";
-        case VarType::Single:
-            return u"Single";
-        case VarType::Double:
-            return u"Double";
-        case VarType::Currency:
-            return u"Currency";
-        case VarType::Date:
-            return u"Date";
-        case VarType::String:
-            return u"String";
-        case VarType::Object:
-            return u"Object";
-        case VarType::Error:
-            return u"Error";
-        case VarType::Boolean:
-            return u"Boolean";
-        case VarType::Variant:
-            return u"Variant";
-        case VarType::Byte:
-            return u"Byte";
-    }
-    return u"Type" + numberText(static_cast<int>(type));
-}
-
 std::u16string defaultText(const Variant& value) {
     if (!value.isString()) return value.toString();
     std::u16string quoted = u"\"";
@@ -84,7 +50,7 @@ std::u16string keywordOf(const MemberInfo& member) {
 }  // namespace
 
 std::u16string typeText(TypeDesc type) {
-    return baseTypeText(type.type) + (type.isArray ? u"()" : u"");
+    return varTypeName(type.type) + (type.isArray ? u"()" : u"");
 }
 
 std::u16string listMember(const MemberInfo& member) {

@@ -173,39 +173,6 @@ std::u16string_view trimBlanks(std::u16string_view s) {
     return s;
 }
 
-std::u16string scalarTypeName(VarType type) {
-    switch (type) {
-        case VarType::Empty:
-            return u"Empty";
-        case VarType::Null:
-            return u"Null";
-        case VarType::Integer:
-            return u"Integer";
-        case VarType::Long:
-            return u"Long";
-        case VarType::Single:
-            return u"Single";
-        case VarType::Double:
-            return u"Double";
-        case VarType::Currency:
-            return u"Currency";
-        case VarType::Date:
-            return u"Date";
-        case VarType::String:
-            return u"String";
-        case VarType::Object:
-            return u"Object";
-        case VarType::Error:
-            return u"Error";
-        case VarType::Boolean:
-            return u"Boolean";
-        case VarType::Variant:
-            return u"Variant";
-        case VarType::Byte:
-            return u"Byte";
-    }
-    return u"Unknown";
-}
 
 }  // namespace
 
@@ -408,13 +375,47 @@ bool Variant::isNumeric() const {
     }
 }
 
+std::u16string varTypeName(VarType type) {
+    switch (type) {
+        case VarType::Empty:
+            return u"Empty";
+        case VarType::Null:
+            return u"Null";
+        case VarType::Integer:
+            return u"Integer";
+        case VarType::Long:
+            return u"Long";
+        case VarType::Single:
+            return u"Single";
+        case VarType::Double:
+            return u"Double";
+        case VarType::Currency:
+            return u"Currency";
+        case VarType::Date:
+            return u"Date";
+        case VarType::String:
+            return u"String";
+        case VarType::Object:
+            return u"Object";
+        case VarType::Error:
+            return u"Error";
+        case VarType::Boolean:
+            return u"Boolean";
+        case VarType::Variant:
+            return u"Variant";
+        case VarType::Byte:
+            return u"Byte";
+    }
+    return u"Unknown";
+}
+
 std::u16string typeName(const Variant& value) {
-    if (value.isArray()) return scalarTypeName(value.type()) + u"()";
+    if (value.isArray()) return varTypeName(value.type()) + u"()";
     if (value.isObject()) {
         ObjectRef object = value.toObject();
         return object ? object->typeName() : u"Nothing";
     }
-    return scalarTypeName(value.type());
+    return varTypeName(value.type());
 }
 
 }  // namespace velmora

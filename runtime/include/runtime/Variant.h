@@ -190,5 +190,7 @@ class Variant {
 
 // Text form of a type for diagnostics and TypeName(): "Empty", "Integer", "Byte()", ...
 std::u16string typeName(const Variant& value);
+// The name of a type number: "Integer", "String", "Variant", ...
+std::u16string varTypeName(VarType type);
 
 }  // namespace velmora
