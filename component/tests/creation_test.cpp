@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "component/ClassFactory.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
@@ -44,35 +45,10 @@ int errorNumberOf(auto&& action) {
     return 0;
 }
 
-struct Output {
-    int status = -1;
-    std::string text;
-};
+using Output = velmora::test::ProgramOutput;
 
-// Runs objcall with the arguments and collects what it prints on standard output.
 Output objcall(const std::vector<std::string>& args) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return {};
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeFds[1], STDOUT_FILENO);
-        close(pipeFds[0]);
-        std::vector<char*> argv{const_cast<char*>(VELMORA_OBJCALL_PATH)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(VELMORA_OBJCALL_PATH, argv.data());
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    Output out;
-    std::array<char, 4096> buffer;
-    for (ssize_t n; (n = read(pipeFds[0], buffer.data(), buffer.size())) > 0;)
-        out.text.append(buffer.data(), n);
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
 }
 
 class Creation : public ::testing::Test {

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "Connection.h"
 #include "RemoteObject.h"
 #include "SampleClasses.h"
@@ -88,31 +89,10 @@ bool isRunning(pid_t process) {
     return running;
 }
 
-struct Output {
-    int status = -1;
-    std::string text;
-};
+using Output = velmora::test::ProgramOutput;
 
 Output runCapturing(const std::vector<std::string>& args) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return {};
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeFds[1], STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    Output out;
-    std::array<char, 4096> buffer;
-    for (ssize_t n; (n = read(pipeFds[0], buffer.data(), buffer.size())) > 0;)
-        out.text.append(buffer.data(), n);
-    close(pipeFds[0]);
-    out.status = exitStatusOf(child);
-    return out;
+    return velmora::test::runProgram(args.at(0), std::vector<std::string>(args.begin() + 1, args.end()));
 }
 
 // Records every call it gets; an optional action runs inside the call.

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ChildProcess.h"
 #include "platform/registry.h"
 #include "runtime/Error.h"
 
@@ -63,34 +64,10 @@ inline std::vector<std::uint8_t> bytes(std::string_view text) {
     return {text.begin(), text.end()};
 }
 
-struct Output {
-    int status = -1;
-    std::string text;
-};
+using Output = ProgramOutput;
 
-// Runs objcall with the arguments and collects what it prints on standard output.
 inline Output objcall(const std::vector<std::string>& args) {
-    int fds[2];
-    if (pipe(fds) != 0) return {};
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        std::vector<char*> argv{const_cast<char*>(VELMORA_OBJCALL_PATH)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(VELMORA_OBJCALL_PATH, argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    Output out;
-    std::array<char, 4096> buffer;
-    for (ssize_t n; (n = read(fds[0], buffer.data(), buffer.size())) > 0;) out.text.append(buffer.data(), n);
-    close(fds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    return runProgram(VELMORA_OBJCALL_PATH, args);
 }
 
 }  // namespace velmora::test

@@ -1,42 +1,19 @@
 // The built library end to end: registered and driven late-bound by objcall in a child process.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 namespace {
 
-struct Output {
-    int status = -1;
-    std::string text;
-};
+using Output = velmora::test::ProgramOutput;
 
 Output objcall(const std::vector<std::string>& args) {
-    int fds[2];
-    if (pipe(fds) != 0) return {};
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        setenv("LC_ALL", "en_US.UTF-8", 1);  // objcall takes the locale from the environment
-        std::vector<char*> argv{const_cast<char*>(VELMORA_OBJCALL_PATH)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(VELMORA_OBJCALL_PATH, argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    Output out;
-    std::array<char, 4096> buffer;
-    for (ssize_t n; (n = read(fds[0], buffer.data(), buffer.size())) > 0;) out.text.append(buffer.data(), n);
-    close(fds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    setenv("LC_ALL", "en_US.UTF-8", 1);  // objcall takes the locale from the environment
+    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
 }
 
 TEST(TextkitThroughObjcall, EveryClassAnswersLateBound) {

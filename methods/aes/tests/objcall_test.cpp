@@ -1,8 +1,6 @@
 // End to end through objcall, as an outside client runs the plug-in: registration, calls by name with
 // the recording sink as handler, and the printed results.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdlib>
@@ -11,41 +9,19 @@
 #include <vector>
 
 #include "BlockruneTestSupport.h"
+#include "ChildProcess.h"
 
 using namespace velmora::testing;
 
 namespace {
 
-struct Output {
-    int status = -1;
-    std::string text;
-};
+using Output = velmora::test::ProgramOutput;
 
-Output objcall(const std::vector<std::string>& args) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return {};
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeFds[1], STDOUT_FILENO);
-        close(pipeFds[0]);
-        std::vector<char*> argv{const_cast<char*>(VELMORA_OBJCALL_PATH), const_cast<char*>("--register"),
-                                const_cast<char*>(VELMORA_BLOCKRUNE_PATH),
-                                const_cast<char*>("Blockrune.Main")};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(VELMORA_OBJCALL_PATH, argv.data());
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    Output out;
-    std::array<char, 4096> buffer;
-    for (ssize_t n; (n = read(pipeFds[0], buffer.data(), buffer.size())) > 0;)
-        out.text.append(buffer.data(), n);
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+// Registers the plug-in and creates its main object before the steps.
+Output objcall(const std::vector<std::string>& steps) {
+    std::vector<std::string> args{"--register", VELMORA_BLOCKRUNE_PATH, "Blockrune.Main"};
+    args.insert(args.end(), steps.begin(), steps.end());
+    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
 }
 
 }  // namespace
