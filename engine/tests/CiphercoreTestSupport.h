@@ -85,8 +85,10 @@ inline bool isRegistered(std::u16string_view progId) {
 // A C++ client of the engine's callback interface, as the dialogs are.
 class RecordingClient : public Dispatchable<RecordingClient, IEventHandler> {
   public:
+    // The reporting engine is kept by identity only: a reference would close a cycle with the engine,
+    // which holds this client.
     struct Report {
-        ObjectRef objEncrypt;
+        const Object* objEncrypt;
         std::int32_t number;
         std::u16string description;
         std::u16string source;
@@ -100,16 +102,16 @@ class RecordingClient : public Dispatchable<RecordingClient, IEventHandler> {
 
     void Progress(ObjectRef objEncrypt, std::int32_t Percent) override {
         progress.push_back(Percent);
-        progressFrom.push_back(std::move(objEncrypt));
+        progressFrom.push_back(objEncrypt.get());
     }
     bool Error(ObjectRef objEncrypt, std::int32_t Number, std::u16string Description,
                std::u16string Source) override {
-        errors.push_back({std::move(objEncrypt), Number, std::move(Description), std::move(Source)});
+        errors.push_back({objEncrypt.get(), Number, std::move(Description), std::move(Source)});
         return true;
     }
 
     std::vector<std::int32_t> progress;
-    std::vector<ObjectRef> progressFrom;
+    std::vector<const Object*> progressFrom;
     std::vector<Report> errors;
 };
 

@@ -66,7 +66,7 @@ TEST(EncryptObjectTest, SelectedMethodOutOfRangeIsReportedAndTheOldValueStays) {
     }
     ASSERT_EQ(engine.client->errors.size(), 4u);
     for (const auto& report : engine.client->errors) {
-        EXPECT_EQ(report.objEncrypt, engine.object);
+        EXPECT_EQ(report.objEncrypt, engine.object.get());
         EXPECT_EQ(report.number, 9);
         EXPECT_EQ(report.description, u"Subscript Out Of Range");
         EXPECT_EQ(report.source, u"SelectedMethod");
@@ -146,7 +146,7 @@ TEST(EncryptObjectTest, FileProgressReachesTheClientInOrderBeforeTheCallReturns)
     std::vector<std::int32_t> expected(101);
     for (std::int32_t i = 0; i <= 100; ++i) expected[i] = i;
     EXPECT_EQ(engine.client->progress, expected);
-    for (const ObjectRef& from : engine.client->progressFrom) EXPECT_EQ(from, engine.object);
+    for (const Object* from : engine.client->progressFrom) EXPECT_EQ(from, engine.object.get());
 
     // An error the plug-in reports is a notification; its own result comes back unchanged.
     EXPECT_FALSE(engine.run(u"DecryptFile", {Variant(source), Variant(u"report")}).toBool());
@@ -154,7 +154,7 @@ TEST(EncryptObjectTest, FileProgressReachesTheClientInOrderBeforeTheCallReturns)
     EXPECT_EQ(engine.client->errors[0].number, vbObjectError + 7);
     EXPECT_EQ(engine.client->errors[0].description, u"Reported: " + source);
     EXPECT_EQ(engine.client->errors[0].source, u"Main:EncryptFile");
-    EXPECT_EQ(engine.client->errors[0].objEncrypt, engine.object);
+    EXPECT_EQ(engine.client->errors[0].objEncrypt, engine.object.get());
 }
 
 TEST(EncryptObjectTest, ALateBoundClientAndNoClientAtAll) {

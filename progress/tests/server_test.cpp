@@ -68,7 +68,9 @@ TEST_F(Server, AClientDrivesTheWindowInTheServerProcess) {
                     u"file " + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)));
     }
     const auto oneFile = Clock::now() - start;
-    EXPECT_LT(oneFile, std::chrono::milliseconds(50));
+    // The figure is printed below (about 12-30 ms on two busy cores); the bound is generous so that loaded or
+    // sanitized runs do not fail, and only catches a slowdown by orders of magnitude.
+    EXPECT_LT(oneFile, std::chrono::seconds(2));
 
     const int rounds = 1000;
     const auto writes = Clock::now();
