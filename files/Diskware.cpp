@@ -15,7 +15,7 @@ velmora::ClassTable makeClassTable() {
     table.add<FileObject>(u"{6B1E3D52-7A40-4C9E-8F21-5D0A9C3E7B01}", u"Diskware.FileObject")
         .add<DirectoryObject>(u"{6B1E3D52-7A40-4C9E-8F21-5D0A9C3E7B02}", u"Diskware.DirectoryObject")
         .add<FilesObject>(u"{6B1E3D52-7A40-4C9E-8F21-5D0A9C3E7B03}", u"Diskware.FilesObject")
-        .describes(FilesEnumerator::describe());
+        .describes(Enumerator::describe());
     for (const ClassInfo* record : platformRecords()) table.describes(*record);
     table
         .enumeration(u"AccessRights", {{u"FileRead", FileRead},

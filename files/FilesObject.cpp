@@ -49,7 +49,7 @@ Ref<FileObject> FilesObject::Item(Variant& vntIndexKey) const {
 }
 
 ObjectRef FilesObject::NewEnum() const {
-    return ObjectRef(makeObject<FilesEnumerator>(std::vector<Variant>(m_items.begin(), m_items.end())));
+    return ObjectRef(makeObject<Enumerator>(m_items));
 }
 
 Ref<FileObject> FilesObject::Add(std::u16string FileName, std::u16string sKey) {
@@ -101,18 +101,6 @@ void FilesObject::search(const std::u16string& folder) {
     // Subfolders are written with the separator the path uses (a POSIX path stays a POSIX path).
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     for (const std::u16string& name : subfolders) search(folder + name + separator);
-}
-
-const ClassInfo& FilesEnumerator::describe() {
-    static const ClassInfo info = ClassBuilder<FilesEnumerator>(u"FilesEnumerator")
-                                      .method(u"Next", &FilesEnumerator::Next)
-                                      .method(u"Reset", &FilesEnumerator::Reset)
-                                      .build();
-    return info;
-}
-
-Variant FilesEnumerator::Next() {
-    return m_next < m_items.size() ? m_items[m_next++] : Variant::nothing();
 }
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include "FileObject.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "component/Enumerator.h"
 #include "component/EventSource.h"
 #include "runtime/Collection.h"
 
@@ -43,20 +44,6 @@ class FilesObject : public Dispatchable<FilesObject> {
     bool m_searching = false;
     Collection m_items;
     EventSource m_events{*this};
-};
-
-// What NewEnum returns: the entries at the time it was asked for, one by one.
-class FilesEnumerator : public Dispatchable<FilesEnumerator> {
-  public:
-    static const ClassInfo& describe();
-    explicit FilesEnumerator(std::vector<Variant> items = {}) : m_items(std::move(items)) {}
-
-    Variant Next();
-    void Reset() { m_next = 0; }
-
-  private:
-    std::vector<Variant> m_items;
-    std::size_t m_next = 0;
 };
 
 }  // namespace velmora

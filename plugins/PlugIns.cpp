@@ -77,7 +77,7 @@ Ref<PlugIn> PlugIns::Item(Variant& vntIndexKey) const {
 }
 
 ObjectRef PlugIns::NewEnum() const {
-    return ObjectRef(makeObject<PlugInsEnumerator>(std::vector<Variant>(m_items.begin(), m_items.end())));
+    return ObjectRef(makeObject<Enumerator>(m_items));
 }
 
 void PlugIns::Clear() {
@@ -116,18 +116,6 @@ void PlugIns::Load(std::u16string& PlugInDir) {
 
 void PlugIns::Remove(Variant& vntIndexKey) {
     m_items.Remove(vntIndexKey);
-}
-
-const ClassInfo& PlugInsEnumerator::describe() {
-    static const ClassInfo info = ClassBuilder<PlugInsEnumerator>(u"PlugInsEnumerator")
-                                      .method(u"Next", &PlugInsEnumerator::Next)
-                                      .method(u"Reset", &PlugInsEnumerator::Reset)
-                                      .build();
-    return info;
-}
-
-Variant PlugInsEnumerator::Next() {
-    return m_next < m_items.size() ? m_items[m_next++] : Variant::nothing();
 }
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include "PlugIn.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "component/Enumerator.h"
 #include "runtime/Collection.h"
 
 namespace velmora {
@@ -32,20 +33,6 @@ class PlugIns : public Dispatchable<PlugIns> {
 
   private:
     Collection m_items;
-};
-
-// What NewEnum returns: the entries at the time it was asked for, one by one.
-class PlugInsEnumerator : public Dispatchable<PlugInsEnumerator> {
-  public:
-    static const ClassInfo& describe();
-    explicit PlugInsEnumerator(std::vector<Variant> items = {}) : m_items(std::move(items)) {}
-
-    Variant Next();
-    void Reset() { m_next = 0; }
-
-  private:
-    std::vector<Variant> m_items;
-    std::size_t m_next = 0;
 };
 
 }  // namespace velmora

@@ -110,7 +110,7 @@ TEST_F(FilesSearch, CollectionByPositionAndKey) {
     Variant unknown(u"nope");
     EXPECT_EQ(errorNumberOf([&] { m_files->Item(unknown); }), 5);
     EXPECT_EQ(errorNumberOf([&] { m_files->Add(u"C:\\three", u"k1"); }), 457);
-    auto enumerator = ArgTraits<Ref<FilesEnumerator>>::fromVariant(Variant(m_files->NewEnum()));
+    auto enumerator = ArgTraits<Ref<Enumerator>>::fromVariant(Variant(m_files->NewEnum()));
     EXPECT_TRUE(enumerator->Next().isObject());
     EXPECT_TRUE(enumerator->Next().isObject());
     EXPECT_FALSE(enumerator->Next().toObject());
