@@ -1,5 +1,5 @@
 // The freedesktop trash: GIO first; where GIO refuses (a tmpfs, a volume without a trash folder), the
-// trash folder the freedesktop specification gives for that volume, filled the same way.
+// trash folder the freedesktop trash layout gives that volume, filled the same way.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
