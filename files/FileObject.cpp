@@ -30,10 +30,11 @@ std::int32_t asNumber(HANDLE handle) {
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(handle));
 }
 
-// The file's current length; 0 when it cannot be found (or is a folder).
-std::uint64_t fileLength(const std::string& path) {
+// The file's current length; 0 when it cannot be found (or is a folder). With
+// FILE_FLAG_OPEN_REPARSE_POINT a link is measured itself, and holds no data.
+std::uint64_t fileLength(const std::string& path, DWORD flags = 0) {
     if (path.empty()) return 0;
-    const HANDLE file = CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
     DWORD high = 0;
     const DWORD low = GetFileSize(file, &high);
@@ -433,9 +434,10 @@ bool FileObject::FileDelete(std::int32_t typ, std::u16string& sFileName, bool, s
 }
 
 void FileObject::truncate(const std::u16string& name) const {
+    // A link is opened as itself, so the truncation never reaches the file it points to.
     const HANDLE file =
         CreateFileA(toUtf8(name).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, TRUNCATE_EXISTING,
-                    FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING, nullptr);
+                    FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     FlushFileBuffers(file);
     CloseHandle(file);
@@ -446,12 +448,13 @@ void FileObject::wipe(const std::u16string& name, std::int16_t passes) {
     FileWiper wiper(
         *m_wipeIo,
         {[this](std::int16_t percent) {
+             // A failing handler (a progress window gone with its process, say) never stops the wipe.
              Variant value(percent);
-             m_events.fire(u"Progress", value);
+             m_events.fireIgnoringErrors(u"Progress", value);
          },
          [] { processWaitingMessages(); },
          [] { MessageBoxA(0, "File does Not exist, or is already open!", "Error!", MB_ICONERROR | MB_OK); }});
-    wiper.wipe(target, fileLength(target), passes);
+    wiper.wipe(target, fileLength(target, FILE_FLAG_OPEN_REPARSE_POINT), passes);
 }
 
 bool FileObject::FileCopy(std::u16string strToFileName, std::u16string& sFileName) {

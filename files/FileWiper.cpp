@@ -1,6 +1,8 @@
 #include "FileWiper.h"
 
 #include <chrono>
+#include <exception>
+#include <optional>
 #include <random>
 
 #include "platform/files.h"
@@ -8,8 +10,10 @@
 namespace velmora {
 
 HANDLE PlatformWipeIo::open(const std::string& path) {
+    // A link is opened as itself: nothing is written through it, and delete-on-close removes the link.
     return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_ARCHIVE,
+                       FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_FLAG_OPEN_REPARSE_POINT,
                        nullptr);
 }
 
@@ -38,6 +42,28 @@ void PlatformWipeIo::close(HANDLE file) {
 
 FileWiper::FileWiper(WipeIo& io, Callbacks callbacks) : m_io(io), m_callbacks(std::move(callbacks)) {}
 
+namespace {
+
+// Every step that fails is skipped: an error from a callback (an event handler, window code run by the
+// yield) never leaves the wipe.
+template <class F, class... A>
+void guarded(const F& callback, A... args) noexcept {
+    try {
+        if (callback) callback(args...);
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+void FileWiper::progress(std::int16_t percent) {
+    guarded(m_callbacks.progress, percent);
+}
+
+void FileWiper::yield() {
+    guarded(m_callbacks.yield);
+}
+
 void FileWiper::wipe(const std::string& path, std::uint64_t length, std::int16_t passes) {
     const std::vector<std::uint8_t> zeros(kBlock, 0x00);
     const std::vector<std::uint8_t> ones(kBlock, 0xFF);
@@ -47,31 +73,39 @@ void FileWiper::wipe(const std::string& path, std::uint64_t length, std::int16_t
     m_totalBlocks = 3 * m_blocks * static_cast<std::uint64_t>(passes > 0 ? passes : 0);
     const HANDLE file = m_io.open(path);
     if (file == INVALID_HANDLE_VALUE) {
-        m_callbacks.openRefused();
+        guarded(m_callbacks.openRefused);
         return;
     }
+    // Leaving the call always closes the handle, and with it the file goes.
+    struct Closer {
+        WipeIo& io;
+        HANDLE file;
+        ~Closer() { io.close(file); }
+    };
+    std::optional<Closer> closer;
+    closer.emplace(m_io, file);
     std::uint64_t tail = length - m_blocks * kBlock;
     for (std::int16_t pass = 1; pass <= passes && pass > 0; ++pass) {
-        m_callbacks.yield();
+        yield();
         phase(file, zeros, tail);
         tail = length;  // from here on every tail is the whole length: the file grows while it is wiped
         phase(file, std::vector<std::uint8_t>(kBlock, randomValue()), tail);
         phase(file, ones, tail);
-        if (length <= kBlock) m_callbacks.progress(static_cast<std::int16_t>(pass * 100 / passes));
-        m_callbacks.yield();
+        if (length <= kBlock) progress(static_cast<std::int16_t>(pass * 100 / passes));
+        yield();
     }
-    m_io.close(file);
-    m_callbacks.progress(100);
+    closer.reset();
+    progress(100);
 }
 
 void FileWiper::phase(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t tail) {
     if (m_length > kBlock) {
         for (std::uint64_t i = 0; i < m_blocks; ++i) {
-            m_callbacks.yield();
+            yield();
             m_io.write(file, block, kBlock);
             ++m_counted;
-            m_callbacks.progress(static_cast<std::int16_t>(m_counted * 100 / m_totalBlocks));
-            m_callbacks.yield();
+            progress(static_cast<std::int16_t>(m_counted * 100 / m_totalBlocks));
+            yield();
         }
     }
     if (tail > 0) m_io.write(file, block, tail);

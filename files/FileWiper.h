@@ -2,6 +2,11 @@
 // (1..255) and 0xFF, in 1 MiB blocks plus a tail, then the file goes with its delete-on-close handle.
 // The write sequence, the file's growth during the wipe and the Progress values are the suite's; each
 // phase is flushed to the device before the next starts, so that the overwrites really reach it.
+// Nothing stops a wipe once its file is open: an error from a Progress handler or from the yield is
+// dropped, every pass runs, and leaving the call closes (and so deletes) the file.
+// A symbolic link is wiped as what it is, an entry holding no data: the file it points to is neither
+// written nor deleted, the passes write nothing and report their Progress as for an empty file, no
+// message is shown, and the link itself is deleted.
 #pragma once
 
 #include <cstdint>
@@ -55,6 +60,8 @@ class FileWiper {
     // One phase: N blocks with yields and Progress (files above one block), then the tail, flush, rewind.
     void phase(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t tail);
     std::uint8_t randomValue() const;
+    void progress(std::int16_t percent);
+    void yield();
 
     WipeIo& m_io;
     Callbacks m_callbacks;

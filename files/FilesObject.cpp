@@ -1,5 +1,7 @@
 #include "FilesObject.h"
 
+#include <exception>
+#include <optional>
 #include <vector>
 
 #include "platform/find.h"
@@ -15,10 +17,13 @@ void enumerate(const std::u16string& pattern, Visit&& visit) {
     WIN32_FIND_DATAA found{};
     const HANDLE search = FindFirstFileA(toUtf8(pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
+    struct Closer {
+        HANDLE search;
+        ~Closer() { FindClose(search); }
+    } closer{search};
     do {
         if (!visit(found)) break;
     } while (FindNextFileA(search, &found));
-    FindClose(search);
 }
 
 }  // namespace
@@ -72,19 +77,35 @@ bool FilesObject::Find(std::u16string strPath, std::u16string strFileSpec) {
     }
     if (m_fileSpec.empty() || m_path.empty()) return false;
     m_searching = true;
-    search(m_path);
+    m_visited.clear();
+    try {
+        search(m_path);
+    } catch (const std::exception&) {
+        // errors during the search are ignored: it ends, and Completed still comes
+    }
+    m_visited.clear();
     m_searching = false;
-    m_events.fire(u"Completed");
+    m_events.fireIgnoringErrors(u"Completed");
     return true;
+}
+
+// The folder a search of `folder` lists is the text up to its last separator ("C:\t" lists C:\).
+bool FilesObject::firstVisit(const std::u16string& folder) {
+    const std::size_t separator = folder.find_last_of(u"\\/");
+    const std::u16string listed = separator == std::u16string::npos ? u"." : folder.substr(0, separator + 1);
+    const std::optional<FileIdentity> identity = fileIdentity(toUtf8(listed));
+    return !identity || m_visited.insert(*identity).second;
 }
 
 void FilesObject::search(const std::u16string& folder) {
     processWaitingMessages();
-    if (!m_searching) return;
+    if (!m_searching || !firstVisit(folder)) return;
     std::vector<std::u16string> subfolders;
     enumerate(folder + u"*.*", [&](const WIN32_FIND_DATAA& found) {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.')
-            subfolders.push_back(fromUtf8(found.cFileName));
+        // A link to a folder is an entry, not a folder to walk: it may lead anywhere, up the tree too.
+        const bool walk = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                          !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (walk && found.cFileName[0] != '.') subfolders.push_back(fromUtf8(found.cFileName));
         return true;
     });
     enumerate(folder + m_fileSpec, [&](const WIN32_FIND_DATAA& found) {
@@ -93,9 +114,15 @@ void FilesObject::search(const std::u16string& folder) {
         Variant name(folder + fromUtf8(found.cFileName));
         Add(name.stringRef());
         Variant cancel(false);
-        m_events.fire(u"FoundFile", name, cancel);
+        m_events.fireIgnoringErrors(u"FoundFile", name, cancel);
         // A Find from the handler has already asked for the stop: Cancel = false must not undo it.
-        m_searching = m_searching && !cancel.toBool();
+        bool stop = false;
+        try {
+            stop = cancel.toBool();
+        } catch (const std::exception&) {
+            // a Cancel that is no true/false value asks for nothing
+        }
+        m_searching = m_searching && !stop;
         return true;
     });
     // Subfolders are written with the separator the path uses (a POSIX path stays a POSIX path).

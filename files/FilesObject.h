@@ -1,9 +1,12 @@
 // An ordered collection of FileObject entries, filled by a recursive search of a folder tree for a file
 // pattern; FoundFile is raised for every entry found (its Cancel stops the search) and Completed when a
-// search has ended. Results of successive searches accumulate.
+// search has ended. Results of successive searches accumulate. The search never descends into a
+// symbolic link to a folder (the link is still found as an entry), lists each folder once whatever
+// leads to it again, and runs to its end whatever an event handler raises.
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "FileObject.h"
@@ -11,6 +14,7 @@
 #include "component/ComObject.h"
 #include "component/Enumerator.h"
 #include "component/EventSource.h"
+#include "platform/identity.h"
 #include "runtime/Collection.h"
 
 namespace velmora {
@@ -38,10 +42,12 @@ class FilesObject : public Dispatchable<FilesObject> {
 
   private:
     void search(const std::u16string& folder);
+    bool firstVisit(const std::u16string& folder);
 
     std::u16string m_path;
     std::u16string m_fileSpec;
     bool m_searching = false;
+    std::set<FileIdentity> m_visited;  // folders listed by the running search
     Collection m_items;
     EventSource m_events{*this};
 };

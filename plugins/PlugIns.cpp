@@ -1,12 +1,11 @@
 #include "PlugIns.h"
 
-#include <sys/stat.h>
-
 #include <deque>
 #include <set>
 #include <utility>
 
 #include "platform/find.h"
+#include "platform/identity.h"
 #include "platform/paths.h"
 #include "runtime/text.h"
 
@@ -46,13 +45,12 @@ class VisitedFolders {
   public:
     // True the first time a folder is met; a folder that cannot be identified is walked (it lists empty).
     bool firstVisit(const std::u16string& folder) {
-        struct stat info {};
-        if (stat(toNativePath(toUtf8(folder)).c_str(), &info) != 0) return true;
-        return m_seen.emplace(info.st_dev, info.st_ino).second;
+        const std::optional<FileIdentity> identity = fileIdentity(toUtf8(folder));
+        return !identity || m_seen.insert(*identity).second;
     }
 
   private:
-    std::set<std::pair<dev_t, ino_t>> m_seen;
+    std::set<FileIdentity> m_seen;
 };
 
 }  // namespace

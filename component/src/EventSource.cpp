@@ -2,6 +2,7 @@
 #include "component/EventSource.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "component/ComObject.h"
 #include "runtime/Error.h"
@@ -45,6 +46,18 @@ bool EventSource::isConnected(Cookie cookie) const noexcept {
 }
 
 void EventSource::raise(std::u16string_view event, std::span<Variant> args) {
+    raiseTo(event, args, false);
+}
+
+void EventSource::raiseIgnoringErrors(std::u16string_view event, std::span<Variant> args) noexcept {
+    try {
+        raiseTo(event, args, true);
+    } catch (const std::exception&) {
+        // only the copy of the sink list can fail here: no handler then ran
+    }
+}
+
+void EventSource::raiseTo(std::u16string_view event, std::span<Variant> args, bool ignoreErrors) {
     if (m_connections.empty()) return;
     // A handler may drop the last outside reference to the raiser. While the raiser is being built or
     // destroyed its count is 0 and no handler can release it, so it needs no hold then.
@@ -53,7 +66,15 @@ void EventSource::raise(std::u16string_view event, std::span<Variant> args) {
     const std::vector<Connection> sinks = m_connections;
     for (const Connection& connection : sinks) {
         if (!isConnected(connection.cookie) || !handles(*connection.sink, event)) continue;
-        connection.sink->invoke(event, InvokeMethod, args);
+        if (!ignoreErrors) {
+            connection.sink->invoke(event, InvokeMethod, args);
+            continue;
+        }
+        try {
+            connection.sink->invoke(event, InvokeMethod, args);
+        } catch (const std::exception&) {
+            // the operation goes on; the sink stays connected for its next event
+        }
     }
 }
 

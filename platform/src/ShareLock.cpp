@@ -117,7 +117,7 @@ void unlinkOpenFile(int dataFd) {
     path[length] = '\0';
     struct stat open {
     }, named{};
-    if (fstat(dataFd, &open) == 0 && stat(path, &named) == 0 && open.st_dev == named.st_dev &&
+    if (fstat(dataFd, &open) == 0 && lstat(path, &named) == 0 && open.st_dev == named.st_dev &&
         open.st_ino == named.st_ino)
         unlink(path);
 }

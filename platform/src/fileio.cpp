@@ -134,7 +134,8 @@ DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
         failWith(errno);
         return INVALID_FILE_SIZE;
     }
-    const auto size = static_cast<std::uint64_t>(st.st_size);
+    // A link's own handle: the link holds no data.
+    const auto size = S_ISLNK(st.st_mode) ? std::uint64_t{0} : static_cast<std::uint64_t>(st.st_size);
     if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
     SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(size);

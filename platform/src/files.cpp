@@ -32,9 +32,13 @@ struct Opened {
     DWORD error = ERROR_SUCCESS;
 };
 
+bool ownLink(const OpenRequest& request) {
+    return request.flags & FILE_FLAG_OPEN_REPARSE_POINT;
+}
+
 int openFlags(const OpenRequest& request) {
     // O_NONBLOCK keeps a FIFO from blocking the open; such files are refused right after.
-    int flags = O_CLOEXEC | O_NONBLOCK;
+    int flags = O_CLOEXEC | O_NONBLOCK | (ownLink(request) ? O_NOFOLLOW : 0);
     const bool read = request.kinds & kShareRead, write = request.kinds & kShareWrite;
     flags |= write ? (read ? O_RDWR : O_WRONLY) : O_RDONLY;
     if (write && (request.flags & (FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING))) flags |= O_DSYNC;
@@ -44,6 +48,12 @@ int openFlags(const OpenRequest& request) {
 Opened openExisting(const OpenRequest& request, int flags) {
     Opened opened;
     struct stat st {};
+    if (ownLink(request) && lstat(request.path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // The link itself: a descriptor that names it and can neither read nor write through it.
+        opened.fd.reset(open(request.path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        if (!opened.fd) opened.error = win32Error(errno, request.path);
+        return opened;
+    }
     if (stat(request.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         opened.error = ERROR_ACCESS_DENIED;  // pipes and devices are not files (checked again once open)
         return opened;
@@ -90,6 +100,7 @@ bool isFolderRequest(const OpenRequest& request) {
 
 // What the Win32 rules refuse about an opened file; ERROR_SUCCESS when it may be used.
 DWORD refusal(const OpenRequest& request, const struct stat& st, bool created) {
+    if (S_ISLNK(st.st_mode)) return ownLink(request) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
     if (S_ISDIR(st.st_mode))
         return (request.flags & FILE_FLAG_BACKUP_SEMANTICS) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
     if (!S_ISREG(st.st_mode)) return ERROR_ACCESS_DENIED;
@@ -170,17 +181,23 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
         error != ERROR_SUCCESS)
         return fail(error);
 
-    const bool replaced = !opened.created && dwCreationDisposition == CREATE_ALWAYS;
-    if ((replaced || (!opened.created && dwCreationDisposition == TRUNCATE_EXISTING)) && !truncateFile(fd))
+    // A link's own handle has no data to truncate and no attributes of its own to apply.
+    const bool replaced = !opened.created && dwCreationDisposition == CREATE_ALWAYS && !S_ISLNK(st.st_mode);
+    if (!S_ISLNK(st.st_mode) &&
+        (replaced || (!opened.created && dwCreationDisposition == TRUNCATE_EXISTING)) && !truncateFile(fd))
         return fail(win32Error(errno));
     if ((opened.created || replaced) &&
         !applyAttributes(fd, st, dwFlagsAndAttributes & kAttributeMask, opened.created))
         return fail(win32Error(errno));
-    if (!S_ISDIR(st.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    adviseCache(fd, dwFlagsAndAttributes);
+    if (!S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        adviseCache(fd, dwFlagsAndAttributes);
+    }
 
+    // A link's handle takes part in sharing and deletion, but moves no data.
+    const unsigned dataKinds = S_ISLNK(st.st_mode) ? request.kinds & kShareDelete : request.kinds;
     HANDLE handle = insertHandle(std::make_shared<FileHandle>(std::move(opened.fd), std::move(share),
-                                                              request.path, dwDesiredAccess, request.kinds));
+                                                              request.path, dwDesiredAccess, dataKinds));
     const bool existed =
         !opened.created && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
     SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);

@@ -50,6 +50,11 @@ bool entryData(const std::string& path, const std::string& name, const std::stri
         data.nFileSizeHigh = static_cast<DWORD>(static_cast<std::uint64_t>(st.st_size) >> 32);
         data.nFileSizeLow = static_cast<DWORD>(st.st_size);
     }
+    if (struct stat own {}; lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) {
+        if (data.dwFileAttributes == FILE_ATTRIBUTE_NORMAL) data.dwFileAttributes = 0;
+        data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        data.dwReserved0 = IO_REPARSE_TAG_SYMLINK;
+    }
     std::strncpy(data.cFileName, name.c_str(), sizeof data.cFileName - 1);
     if (shortName != name)
         std::strncpy(data.cAlternateFileName, shortName.c_str(), sizeof data.cAlternateFileName - 1);

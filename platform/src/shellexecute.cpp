@@ -208,7 +208,7 @@ int openPath(const std::string& native, bool isFolder, const std::string& verb, 
         return startDetached(commandArguments(*command, native, lpParameters ? lpParameters : ""),
                              startFolder(lpDirectory));
     if (verb != "open") return SE_ERR_NOASSOC;
-    return gio::openWithDefault(native);
+    return gio::openWithDefault(native, isFolder);
 }
 
 std::string containingFolder(const std::string& native) {

@@ -60,13 +60,16 @@ bool trash(const std::string& nativePath) {
     return done;
 }
 
-int openWithDefault(const std::string& nativePath) {
+int openWithDefault(const std::string& nativePath, bool isFolder) {
+    // The type comes from the name alone (the glob of its extension), never from the contents: a file
+    // whose extension the desktop does not know has no association, as the shell decides by extension.
     GPtr<GFile> file(g_file_new_for_path(nativePath.c_str()));
-    GPtr<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                           G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
-    const char* type = info ? g_file_info_get_content_type(info.get()) : nullptr;
-    if (!type) return kNoApplication;
-    GPtr<GAppInfo> app(g_app_info_get_default_for_type(type, FALSE));
+    Chars name(g_file_get_basename(file.get()));
+    gboolean uncertain = FALSE;
+    Chars type(isFolder ? g_strdup("inode/directory")
+                        : g_content_type_guess(name.get(), nullptr, 0, &uncertain));
+    if (!type || uncertain || g_content_type_is_unknown(type.get())) return kNoApplication;
+    GPtr<GAppInfo> app(g_app_info_get_default_for_type(type.get(), FALSE));
     if (!app) return kNoApplication;
     Chars uri(g_file_get_uri(file.get()));
     return launch(app.get(), uri.get());

@@ -15,8 +15,9 @@ constexpr int kCannotStart = 27;    // SE_ERR_ASSOCINCOMPLETE
 bool trash(const std::string& nativePath);
 
 // Opens a file or folder with the desktop's default application for its type, or a URL with the handler
-// of its scheme: kStarted, kNoApplication or kCannotStart.
-int openWithDefault(const std::string& nativePath);
+// of its scheme: kStarted, kNoApplication or kCannotStart. A file's type is the one its name's glob
+// gives in the shared MIME database (its extension), never one sniffed from its contents.
+int openWithDefault(const std::string& nativePath, bool isFolder);
 int openUri(const std::string& uri);
 
 // Calls a method (ShowItems, ShowFolders, ShowItemProperties) of org.freedesktop.FileManager1 on the

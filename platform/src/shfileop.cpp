@@ -1,13 +1,21 @@
 // SHFileOperationA on the platform's own file calls, so that share modes, read-only files and atomic
-// replacement behave as everywhere else in the suite.
+// replacement behave as everywhere else in the suite. Every walk takes a symbolic link as the link: it
+// is copied, moved and deleted itself, and nothing is ever done to what it points to.
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "ShareLock.h"
+#include "UniqueFd.h"
 #include "fileerrors.h"
 #include "platform/attributes.h"
 #include "platform/fileops.h"
@@ -33,12 +41,20 @@ std::vector<std::string> splitList(LPCSTR list) {
     return names;
 }
 
-enum class Kind { Missing, File, Folder };
+enum class Kind { Missing, File, Folder, Link };
 
+// What the name itself is: a link is a link, whatever it points to.
 Kind kindOf(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return Kind::Missing;
+    if (::lstat(path.c_str(), &st) != 0) return Kind::Missing;
+    if (S_ISLNK(st.st_mode)) return Kind::Link;
     return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+}
+
+// A destination named by the caller is the named path: a link to a folder there is that folder.
+bool isFolderDestination(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string lastName(const std::string& path) {
@@ -93,8 +109,33 @@ int settleCollision(Operation& op, std::string& target) {
     return static_cast<int>(ERROR_CANCELLED);
 }
 
+// A new link beside `to` with the text of the link `from`, renamed over `to`.
+int copyLink(const std::string& from, const std::string& to) {
+    std::string text(4096, '\0');
+    const ssize_t length = ::readlink(from.c_str(), text.data(), text.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= text.size())
+        return static_cast<int>(win32Error(length < 0 ? errno : ENAMETOOLONG, from));
+    text.resize(static_cast<std::size_t>(length));
+    const fs::path target(to);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temp = (target.parent_path() / (".velmora-link-" + std::to_string(::getpid()) +
+                                                          "-" + std::to_string(attempt)))
+                                     .string();
+        if (::symlink(text.c_str(), temp.c_str()) != 0) {
+            if (errno == EEXIST) continue;
+            return static_cast<int>(win32Error(errno, to));
+        }
+        if (::rename(temp.c_str(), to.c_str()) == 0) return 0;
+        const int error = errno;
+        ::unlink(temp.c_str());
+        return static_cast<int>(win32Error(error, to));
+    }
+    return static_cast<int>(ERROR_ALREADY_EXISTS);
+}
+
 int copySettled(const std::string& from, const std::string& to) {
     if (kindOf(to) == Kind::Folder) return static_cast<int>(ERROR_ALREADY_EXISTS);
+    if (kindOf(from) == Kind::Link) return copyLink(from, to);
     return CopyFileA(from.c_str(), to.c_str(), FALSE) ? 0 : lastErrorCode();
 }
 
@@ -104,7 +145,7 @@ int copyFile(Operation& op, const std::string& from, std::string to) {
 }
 
 int copyTree(Operation& op, const std::string& from, const std::string& to) {
-    if (kindOf(from) == Kind::File) return copyFile(op, from, to);
+    if (kindOf(from) != Kind::Folder) return copyFile(op, from, to);
     if (kindOf(to) == Kind::Missing && !CreateDirectoryA(to.c_str(), nullptr)) return lastErrorCode();
     if (kindOf(to) != Kind::Folder) return static_cast<int>(ERROR_ALREADY_EXISTS);
     std::error_code ec;
@@ -115,14 +156,55 @@ int copyTree(Operation& op, const std::string& from, const std::string& to) {
     return ec ? static_cast<int>(win32Error(ec.value(), from)) : 0;
 }
 
+// The names in an open folder, without "." and "..".
+std::vector<std::string> namesIn(int folder) {
+    std::vector<std::string> names;
+    const int listing = ::dup(folder);
+    if (listing < 0) return names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listing), ::closedir);
+    if (!dir) {
+        ::close(listing);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    return names;
+}
+
+// Empties a folder through descriptors relative to it, so that no name met on the way (a link, or a
+// folder swapped for a link meanwhile) can lead the deletion out of the tree.
+int emptyFolder(int folder, const std::string& path) {
+    for (const std::string& name : namesIn(folder)) {
+        const std::string child = joined(path, name);
+        struct stat st {};
+        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) continue;
+            return static_cast<int>(win32Error(errno, child));
+        }
+        if (S_ISDIR(st.st_mode)) {
+            UniqueFd inner(::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!inner) return static_cast<int>(win32Error(errno, child));
+            if (int status = emptyFolder(inner.get(), child)) return status;
+            if (::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
+                return static_cast<int>(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : win32Error(errno, child));
+            continue;
+        }
+        // Files (read-only ones too, as the shell deletes them once agreed to) and links themselves.
+        const DWORD status = withShareAccess(st, kShareDelete, 7, [&]() -> DWORD {
+            return ::unlinkat(folder, name.c_str(), 0) == 0 ? ERROR_SUCCESS : win32Error(errno, child);
+        });
+        if (status != ERROR_SUCCESS) return static_cast<int>(status);
+    }
+    return 0;
+}
+
 int deleteTree(const std::string& path) {
     if (kindOf(path) == Kind::Folder) {
-        std::error_code ec;
-        std::vector<std::string> children;
-        for (const fs::directory_entry& entry : fs::directory_iterator(path, ec))
-            children.push_back(entry.path().string());
-        for (const std::string& child : children)
-            if (int status = deleteTree(child)) return status;
+        UniqueFd folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!folder) return static_cast<int>(win32Error(errno, path));
+        if (int status = emptyFolder(folder.get(), path)) return status;
         return RemoveDirectoryA(path.c_str()) ? 0 : lastErrorCode();
     }
     if (DeleteFileA(path.c_str())) return 0;
@@ -154,7 +236,7 @@ int moveTree(Operation& op, const std::string& from, std::string to) {
     if (target != Kind::Missing) {
         if (source == Kind::Folder || target == Kind::Folder) return static_cast<int>(ERROR_ALREADY_EXISTS);
         if (int status = settleCollision(op, to)) return status;
-        if (kindOf(to) == Kind::File) {
+        if (kindOf(to) != Kind::Missing) {
             if (int status = copySettled(from, to)) return status;
             return deleteTree(from);
         }
@@ -167,7 +249,15 @@ int moveTree(Operation& op, const std::string& from, std::string to) {
 
 // Where a copy or move of `from` lands: inside an existing folder, else at `to` itself.
 std::string landingPlace(const std::string& from, const std::string& to) {
-    return kindOf(to) == Kind::Folder ? joined(to, lastName(from)) : to;
+    return isFolderDestination(to) ? joined(to, lastName(from)) : to;
+}
+
+// Both names lead to the same entry (a link and the file it points to are two entries).
+bool sameEntry(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (::lstat(a.c_str(), &sa) != 0 || ::lstat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 int checkSource(const std::string& from) {
@@ -180,8 +270,7 @@ int copyOrMove(Operation& op, const std::string& from, const std::string& to) {
     if (int status = checkSource(from)) return status;
     if (to.empty()) return static_cast<int>(ERROR_PATH_NOT_FOUND);
     const std::string place = landingPlace(from, to);
-    std::error_code ec;
-    if (fs::equivalent(from, place, ec)) return DE_SAMEFILE;
+    if (sameEntry(from, place)) return DE_SAMEFILE;
     if (kindOf(from) == Kind::Folder && isWithin(place, from)) return DE_DESTSUBTREE;
     return op.request.wFunc == FO_COPY ? copyTree(op, from, place) : moveTree(op, from, place);
 }
@@ -189,9 +278,7 @@ int copyOrMove(Operation& op, const std::string& from, const std::string& to) {
 int renameItem(const std::string& from, const std::string& to) {
     if (int status = checkSource(from)) return status;
     if (to.empty()) return static_cast<int>(ERROR_PATH_NOT_FOUND);
-    std::error_code ec;
-    if (kindOf(to) != Kind::Missing && !fs::equivalent(from, to, ec))
-        return static_cast<int>(ERROR_ALREADY_EXISTS);
+    if (kindOf(to) != Kind::Missing && !sameEntry(from, to)) return static_cast<int>(ERROR_ALREADY_EXISTS);
     return MoveFileA(from.c_str(), to.c_str()) ? 0 : lastErrorCode();
 }
 

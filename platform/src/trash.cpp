@@ -116,11 +116,13 @@ DWORD trashByHand(const std::string& path) {
     return error;
 }
 
-// A file that one of our handles holds without delete sharing stays where it is, as for any deletion.
+// A file that one of our handles holds without delete sharing stays where it is, as for any deletion. A
+// link is probed as the link: what it points to is not what goes to the trash.
 DWORD shareCheck(const std::string& path, HANDLE& probe) {
-    if (fs::is_directory(path)) return ERROR_SUCCESS;
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(path, ec))) return ERROR_SUCCESS;
     probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, 0, nullptr);
+                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (probe != INVALID_HANDLE_VALUE) return ERROR_SUCCESS;
     const DWORD error = GetLastError();
     return error == ERROR_SHARING_VIOLATION ? error : ERROR_SUCCESS;

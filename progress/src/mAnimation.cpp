@@ -34,8 +34,10 @@ void StartAnimation(AnimationControl* control, std::int32_t anim) {
     }
     try {
         const HWND hWnd = handleOf(&require(control));
-        SendMessageA(hWnd, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
-                     static_cast<LPARAM>(anim));
+        // The value is the client's: one that is neither a clip's identifier nor readable text is an
+        // error here, never a pointer followed.
+        sendMessageChecked(hWnd, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
+                           static_cast<LPARAM>(anim));
     } catch (const RuntimeError& error) {
         // The message box of the language titles itself with the program's name.
         MessageBoxA(0, toUtf8(error.description()).c_str(), "Gaugebox", MB_OK);

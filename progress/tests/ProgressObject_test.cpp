@@ -270,6 +270,37 @@ TEST_F(Progress, TheChosenClipPlaysAndAnUnknownOneShowsNothing) {
     EXPECT_TRUE(messages.messages().empty());
 }
 
+// A client's number is a clip identifier, never a text pointer: values outside the identifiers (negative,
+// True, huge) take the path of a clip that cannot be opened, and the window goes on without animation.
+TEST_F(Progress, AnAnimationValueOutsideTheClipIdentifiersNeverCrashesTheServer) {
+    const auto initializeWith = [&](Variant value) {
+        Variant canCancel(false), onTop(false);
+        const std::size_t before = messages.messages().size();
+        call(ObjectRef(object), u"Initialize", u"Hostile", u"Starting", 0, 100, value, canCancel, onTop);
+        EXPECT_TRUE(object->initialised());
+        EXPECT_TRUE(form().isVisible());
+        EXPECT_FALSE(form().Animation1->isOpen());
+        object->setValue(50);  // still answering
+        EXPECT_EQ(form().ProgressBar1->Value(), 50);
+        object->Terminate();
+        const auto shown = messages.messages();
+        return std::vector<MessageBoxRecorder::Message>(shown.begin() + static_cast<std::ptrdiff_t>(before),
+                                                        shown.end());
+    };
+    for (const std::int32_t anim : {-1, -116, 65536, 100000, 0x7FFFFFFF, std::int32_t(0x80000000)}) {
+        SCOPED_TRACE(anim);
+        const auto shown = initializeWith(Variant(anim));
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "Invalid procedure call or argument");
+        EXPECT_EQ(shown[0].type & MB_TYPEMASK, MB_OK);
+    }
+    // A Boolean converts to its number: True is -1 (no identifier), False is 0 (no clip, nothing shown).
+    EXPECT_EQ(initializeWith(Variant(true)).size(), 1u);
+    EXPECT_EQ(initializeWith(Variant(false)).size(), 0u);
+    // An identifier without a clip shows nothing, as before.
+    EXPECT_EQ(initializeWith(Variant(std::int32_t{117})).size(), 0u);
+}
+
 TEST_F(Progress, AnErrorStartingTheClipIsShownInAnOkMessageBox) {
     StartAnimation(nullptr, FileCopy);
     const auto shown = messages.messages();

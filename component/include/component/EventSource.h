@@ -37,12 +37,22 @@ class EventSource {
     // A sink that has no member of the event's name is skipped; errors a handler raises propagate, and
     // the sinks after it are not called.
     void raise(std::u16string_view event, std::span<Variant> args);
+    // For operations that run to their end whatever a handler does (a wipe, a search): an error a
+    // handler raises, here or in a peer process that has gone away, is dropped, and the sinks after it
+    // are still called.
+    void raiseIgnoringErrors(std::u16string_view event, std::span<Variant> args) noexcept;
 
     // Raise with C++ values: lvalue Variant& (and byRef(x)) arguments receive what handlers assign.
     template <class... A>
     void fire(std::u16string_view event, A&&... args) {
         std::array<Variant, sizeof...(A)> packed{packArgument(std::forward<A>(args))...};
         raise(event, packed);
+        unpackArguments(packed, std::forward<A>(args)...);
+    }
+    template <class... A>
+    void fireIgnoringErrors(std::u16string_view event, A&&... args) {
+        std::array<Variant, sizeof...(A)> packed{packArgument(std::forward<A>(args))...};
+        raiseIgnoringErrors(event, packed);
         unpackArguments(packed, std::forward<A>(args)...);
     }
 
@@ -52,6 +62,7 @@ class EventSource {
         ObjectRef sink;
     };
     bool isConnected(Cookie cookie) const noexcept;
+    void raiseTo(std::u16string_view event, std::span<Variant> args, bool ignoreErrors);
 
     Object& m_owner;
     std::vector<Connection> m_connections;

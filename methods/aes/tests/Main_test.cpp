@@ -312,3 +312,20 @@ TEST_F(Operations, CipherMembersReachableByName) {
     }
     EXPECT_EQ(bytesOf(shortBlock), Bytes(15, 1));
 }
+
+// A handler that fails on every call (a client gone with its process): the progress report fails into the
+// error path, whose own report fails too; still no error reaches the caller, only the empty result.
+TEST_F(Operations, AFailingHandlerNeverCarriesAnErrorToTheCaller) {
+    int calls = 0;
+    const ObjectRef failing = makeObject<CallbackSink>([&](std::u16string_view, std::span<Variant>) {
+        ++calls;
+        raise(462, u"The remote server machine does not exist or is unavailable", u"Test");
+    });
+    Variant result;
+    EXPECT_NO_THROW(result = encryptByte(Bytes(64, 1), u"key", failing));
+    EXPECT_EQ(calls, 2);  // RaiseProgress, then RaiseError from the error path
+    EXPECT_TRUE(bytesOf(result).empty());
+    EXPECT_EQ(m_log.lines,
+              (std::vector<std::string>{"event Error(462,The remote server machine does not exist "
+                                        "or is unavailable,Test)"}));
+}

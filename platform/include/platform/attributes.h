@@ -13,7 +13,9 @@ constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD FILE_ATTRIBUTE_TEMPORARY = 0x100;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;  // a symbolic link (find data only)
 constexpr DWORD FILE_ATTRIBUTE_COMPRESSED = 0x800;
+constexpr DWORD IO_REPARSE_TAG_SYMLINK = 0xA000000C;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 // The attributes of a file or folder (symbolic links followed); FILE_ATTRIBUTE_NORMAL when it has none.

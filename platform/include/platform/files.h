@@ -42,6 +42,7 @@ constexpr DWORD FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000;
 constexpr DWORD FILE_FLAG_DELETE_ON_CLOSE = 0x04000000;
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
 constexpr DWORD FILE_FLAG_POSIX_SEMANTICS = 0x01000000;
+constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;
 
 constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
@@ -92,7 +93,10 @@ static_assert(sizeof(BY_HANDLE_FILE_INFORMATION) == 52);
 //   ERROR_ACCESS_DENIED); devices, pipes and sockets are refused with ERROR_ACCESS_DENIED;
 // - FILE_FLAG_WRITE_THROUGH and FILE_FLAG_NO_BUFFERING make every write reach the device before it
 //   returns (O_DSYNC; buffers need no alignment); the scan flags are hints to the page cache;
-//   FILE_FLAG_DELETE_ON_CLOSE unlinks the file when its last handle (in any process) closes.
+//   FILE_FLAG_DELETE_ON_CLOSE unlinks the file when its last handle (in any process) closes;
+// - a symbolic link is followed, except with FILE_FLAG_OPEN_REPARSE_POINT: then the handle is the link's
+//   own, which holds no data (size 0, writes refused with ERROR_ACCESS_DENIED, truncation does nothing)
+//   and whose delete-on-close removes the link, never the file it points to.
 // lpSecurityAttributes and hTemplateFile are ignored. INVALID_HANDLE_VALUE on failure.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,

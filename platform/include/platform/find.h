@@ -27,7 +27,9 @@ static_assert(sizeof(WIN32_FIND_DATAA) == 320);
 // short names. Files and folders alike are found, hidden and system ones too, with their attributes;
 // "." and ".." are listed except in a drive's root. Entries come in case-insensitive name order, taken
 // when the search starts. A path ending in a separator finds that folder itself.
-// cAlternateFileName holds the short name when it differs from the long one.
+// cAlternateFileName holds the short name when it differs from the long one. An entry that is a symbolic
+// link has the attributes and size of what it points to plus FILE_ATTRIBUTE_REPARSE_POINT, with
+// dwReserved0 = IO_REPARSE_TAG_SYMLINK, as Win32 marks links: a walk that must not follow it can tell.
 // INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND (no match), ERROR_PATH_NOT_FOUND (no such folder),
 // ERROR_INVALID_NAME (wildcards before the last component).
 HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);

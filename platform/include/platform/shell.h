@@ -79,7 +79,8 @@ constexpr int SW_SHOW = 5;
 // Runs a verb on a file, folder or URL and returns a value above 32 on success.
 // "open" (or no verb): the program our registry associates with the extension (HKCR\.ext -> type ->
 // shell\open\command; folders use HKCR\Folder), with %1 replaced by the path and %* by lpParameters,
-// started in lpDirectory; else the desktop's default application for the file's type; a URL (mailto:,
+// started in lpDirectory; else the desktop's default application for the MIME type its name's glob gives
+// (decided by the extension alone, never by the contents: an unknown extension is SE_ERR_NOASSOC); a URL (mailto:,
 // http:, ...) goes to the desktop's handler for its scheme. "properties" and "explore" ask the desktop's
 // file manager (org.freedesktop.FileManager1 on the session bus) and fall back to opening the folder.
 // Errors: SE_ERR_FNF for a missing file, SE_ERR_PNF for a missing folder, SE_ERR_NOASSOC when no

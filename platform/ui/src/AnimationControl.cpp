@@ -112,6 +112,12 @@ void AnimationControl::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, m_picture);
 }
 
+MessageParameters AnimationControl::parametersOf(UINT message) const {
+    MessageParameters parameters;
+    if (message == ACM_OPENA) parameters.lParam = MessageParameter::ResourceText;
+    return parameters;
+}
+
 LRESULT AnimationControl::windowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case ACM_OPENA:

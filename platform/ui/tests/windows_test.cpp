@@ -6,6 +6,8 @@
 
 #include "GuiTestSupport.h"
 #include "platform/queue.h"
+#include "runtime/Error.h"
+#include "ui/AnimationControl.h"
 #include "ui/Hookline.h"
 #include "ui/WindowHandles.h"
 #include "ui/windows.h"
@@ -199,4 +201,28 @@ TEST_F(Windows, HooklineHandlersMayDetachThemselvesAndEndWithTheWindow) {
     ASSERT_EQ(destroy.count(WM_DESTROY), 1u);
     EXPECT_EQ(destroy.seen.back().hWnd, h);
     EXPECT_FALSE(Hookline::DetachMessage(&destroy, h, WM_DESTROY)) << "gone with the window";
+}
+
+// A number from another process in a pointer parameter: refused, never followed.
+TEST_F(Windows, PointerParametersOfMessagesAreCheckedBeforeTheWindowSeesThem) {
+    AnimationControl control;
+    const HWND hWnd = handleOf(&control);
+    for (const LPARAM bad : {LPARAM{-1}, LPARAM{-116}, LPARAM{65536}, LPARAM{100000}, LPARAM{0x7FFFFFFF}}) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(SendMessageA(hWnd, ACM_OPENA, 0, bad), 0) << bad;
+        EXPECT_EQ(GetLastError(), ERROR_NOACCESS) << bad;
+        try {
+            sendMessageChecked(hWnd, ACM_OPENA, 0, bad);
+            ADD_FAILURE() << bad << ": no error";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.number(), err::InvalidProcedureCall);
+        }
+    }
+    // Identifiers and real text pass: an unknown clip or a missing file is simply not opened.
+    EXPECT_EQ(sendMessageChecked(hWnd, ACM_OPENA, 0, 117), FALSE);
+    const char* missing = "/no/such/clip.avi";
+    EXPECT_EQ(sendMessageChecked(hWnd, ACM_OPENA, 0, reinterpret_cast<LPARAM>(missing)), FALSE);
+    EXPECT_NE(GetLastError(), ERROR_NOACCESS);
+    // Messages that take numbers are not checked.
+    EXPECT_EQ(sendMessageChecked(hWnd, ACM_STOP, 0, -1), TRUE);
 }

@@ -52,6 +52,8 @@ class AnimationControl : public QWidget, public WindowMessageTarget {
     int frameInterval() const noexcept { return m_timer.interval(); }
 
     LRESULT windowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // ACM_OPENA's lParam is a resource identifier or a file name.
+    MessageParameters parametersOf(UINT message) const override;
 
   Q_SIGNALS:
     void frameShown(int frame);
