@@ -89,14 +89,14 @@ TEST_F(FailingHandlers, AFoundFileHandlerRaisingLeavesTheSearchCompletedAndUsabl
         std::vector<std::int16_t> found;
         int completed = 0;
         std::size_t count = 0;
-        connectEvents(ObjectRef(files),
-                      makeObject<CallbackSink>([&](std::u16string_view event, std::span<Variant>) {
-                          if (event == u"Completed") {
-                              ++completed;
-                              raise(kHandlerError);  // a failing Completed handler changes nothing either
-                          }
-                          if (count++ == failOn) raise(kHandlerError, u"handler failed", u"Test:FoundFile");
-                      }));
+        connectEvents(
+            ObjectRef(files), makeObject<CallbackSink>([&](std::u16string_view event, std::span<Variant>) {
+                if (event == u"Completed") {
+                    ++completed;
+                    velmora::raise(kHandlerError);  // a failing Completed handler changes nothing either
+                }
+                if (count++ == failOn) raise(kHandlerError, u"handler failed", u"Test:FoundFile");
+            }));
         EXPECT_TRUE(files->Find(suite("t\\"), u"*.txt"));
         EXPECT_EQ(completed, 1);
         EXPECT_FALSE(files->Searching());

@@ -36,8 +36,11 @@ void StartAnimation(AnimationControl* control, std::int32_t anim) {
         const HWND hWnd = handleOf(&require(control));
         // The value is the client's: one that is neither a clip's identifier nor readable text is an
         // error here, never a pointer followed.
-        sendMessageChecked(hWnd, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
-                           static_cast<LPARAM>(anim));
+        SetLastError(ERROR_SUCCESS);
+        if (!SendMessageA(hWnd, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
+                          static_cast<LPARAM>(anim)) &&
+            GetLastError() == ERROR_NOACCESS)
+            raise(err::InvalidProcedureCall);
     } catch (const RuntimeError& error) {
         // The message box of the language titles itself with the program's name.
         MessageBoxA(0, toUtf8(error.description()).c_str(), "Gaugebox", MB_OK);

@@ -1,7 +1,6 @@
 #include "ui/messages.h"
 
 #include "platform/pointers.h"
-#include "runtime/Error.h"
 #include "ui/WindowHandles.h"
 #include "ui/resources.h"
 #include "ui/timers.h"
@@ -28,13 +27,6 @@ bool isReadableParameter(MessageParameter kind, std::intptr_t value, std::size_t
             return !IsBadReadPtr(pointer, recordSize);
     }
     return false;
-}
-
-LRESULT sendMessageChecked(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    SetLastError(ERROR_SUCCESS);
-    const LRESULT result = SendMessageA(hWnd, Msg, wParam, lParam);
-    if (result == 0 && GetLastError() == ERROR_NOACCESS) raise(err::InvalidProcedureCall);
-    return result;
 }
 
 }  // namespace velmora

@@ -4,7 +4,8 @@
 //
 // Parameters that point to memory are checked before the window sees them: a target names, per message,
 // which parameter is a pointer and to what. A parameter that cannot be read as that is refused (0, with
-// ERROR_NOACCESS) instead of faulting the process, since such numbers may come from another process.
+// ERROR_NOACCESS) instead of faulting the process, since such numbers may come from another process;
+// callers passing on a number someone else chose turn that answer into their own error.
 #pragma once
 
 #include <cstddef>
@@ -42,9 +43,5 @@ class WindowMessageTarget {
 
 // True when `value` can be read as what `kind` says it is.
 bool isReadableParameter(MessageParameter kind, std::intptr_t value, std::size_t recordSize);
-
-// SendMessageA for callers that pass on a number someone else chose: a parameter the window cannot read
-// raises run-time error 5 (Invalid procedure call or argument) instead of being answered with 0.
-LRESULT sendMessageChecked(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace velmora
