@@ -324,7 +324,7 @@ TEST_F(Operations, AFailingHandlerNeverCarriesAnErrorToTheCaller) {
     Variant result;
     EXPECT_NO_THROW(result = encryptByte(Bytes(64, 1), u"key", failing));
     EXPECT_EQ(calls, 2);  // RaiseProgress, then RaiseError from the error path
-    EXPECT_TRUE(bytesOf(result).empty());
+    EXPECT_TRUE(result.isArray() && !result.isAllocatedArray());  // the empty result
     EXPECT_EQ(m_log.lines,
               (std::vector<std::string>{"event Error(462,The remote server machine does not exist "
                                         "or is unavailable,Test)"}));
