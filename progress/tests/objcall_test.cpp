@@ -1,5 +1,6 @@
 // The progress window driven through objcall --gui under a real X server: the window a step puts up stays
-// on the display while @wait runs and is gone once objcall has released its object.
+// on the display while @wait runs (long enough for a loaded machine to start the server and show it) and is
+// gone once objcall has released its object.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -92,7 +93,7 @@ TEST(GaugeboxThroughObjcall, TheWindowStaysWhileWaitRunsAndGoesWithTheObject) {
     std::thread run([&] {
         out = velmora::test::runProgram(VELMORA_OBJCALL_PATH,
                                         {"--gui", "Gaugebox.ProgressObject", "Initialize(s:" + caption + ")",
-                                         "@wait(4000)", "FormCaption"});
+                                         "@wait(6000)", "FormCaption"});
         ended = true;
     });
     const bool shown = waitFor(true, caption);
