@@ -16,7 +16,6 @@
 #include <thread>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "Connection.h"
 #include "RemoteObject.h"
 #include "SampleClasses.h"
@@ -29,6 +28,7 @@
 #include "component/registration.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
+#include "testsupport/ChildProcess.h"
 
 extern char** environ;
 

@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "DiskwareTestSupport.h"
-#include "FileObject.h"
 #include "component/CallbackSink.h"
+#include "files/FileObject.h"
 #include "platform/attributes.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 
 using namespace velmora;
 using namespace velmora::test;
