@@ -26,7 +26,7 @@ class FileTest : public velmora::test::TempFolderTest {
 // Closes a handle at the end of a scope.
 class Handle : public velmora::OwnedHandle {
   public:
-    using OwnedHandle::OwnedHandle;
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : velmora::OwnedHandle(handle) {}
     bool valid() const { return bool(*this); }
     void close() { reset(); }
 };

@@ -10,6 +10,7 @@
 #include "runtime/format.h"
 #include "runtime/stringfunctions.h"
 #include "runtime/text.h"
+#include "testsupport/Errors.h"
 
 namespace velmora {
 namespace {
@@ -22,15 +23,7 @@ std::u16string randomText(std::mt19937& random, std::u16string_view alphabet, st
 }
 
 // The run-time error an action raises (0 for none); anything else thrown escapes and fails the test.
-template <class F>
-std::int32_t outcome(F&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 // Text converts, or fails as a conversion fails: type mismatch, or overflow for a number out of range.
 bool isConversionOutcome(std::int32_t number) {
@@ -44,17 +37,17 @@ TEST(TextInput, ConversionsOfArbitraryText) {
     for (int i = 0; i < 4000; ++i) {
         Variant text(randomText(random, alphabet, 24));
         const std::string shown = toUtf8(text.stringRef());
-        const std::int32_t asDouble = outcome([&] { text.toDouble(); });
+        const std::int32_t asDouble = errorNumberOf([&] { text.toDouble(); });
         for (std::int32_t number :
-             {asDouble, outcome([&] { text.toSingle(); }), outcome([&] { text.toInteger(); }),
-              outcome([&] { text.toLong(); }), outcome([&] { text.toByte(); }),
-              outcome([&] { text.toCurrency(); }), outcome([&] { text.toBool(); })})
+             {asDouble, errorNumberOf([&] { text.toSingle(); }), errorNumberOf([&] { text.toInteger(); }),
+              errorNumberOf([&] { text.toLong(); }), errorNumberOf([&] { text.toByte(); }),
+              errorNumberOf([&] { text.toCurrency(); }), errorNumberOf([&] { text.toBool(); })})
             EXPECT_TRUE(isConversionOutcome(number)) << shown << ": error " << number;
         // Val reads what it can and never fails; Hex fails only as the conversion to a number does.
-        EXPECT_EQ(outcome([&] { Val(text.stringRef()); }), 0) << shown;
-        EXPECT_TRUE(isConversionOutcome(outcome([&] { Hex(text); }))) << shown;
+        EXPECT_EQ(errorNumberOf([&] { Val(text.stringRef()); }), 0) << shown;
+        EXPECT_TRUE(isConversionOutcome(errorNumberOf([&] { Hex(text); }))) << shown;
         // The tests agree with the conversions they stand for.
-        const std::int32_t asDate = outcome([&] { text.toDate(); });
+        const std::int32_t asDate = errorNumberOf([&] { text.toDate(); });
         EXPECT_EQ(IsDate(text), asDate == 0) << shown << ": error " << asDate;
         if (text.isNumeric()) {
             EXPECT_NE(asDouble, err::TypeMismatch) << shown;
@@ -74,9 +67,9 @@ TEST(TextInput, ArbitraryPatterns) {
         std::u16string pattern = randomText(random, alphabet, 16);
         const std::string shown = toUtf8(pattern);
         // Any pattern formats every value; a pattern is never an argument error.
-        for (const Variant& value : values) EXPECT_EQ(outcome([&] { Format(value, pattern); }), 0) << shown;
+        for (const Variant& value : values) EXPECT_EQ(errorNumberOf([&] { Format(value, pattern); }), 0) << shown;
         // A malformed pattern (an unclosed "[", a reversed range) is error 93; nothing else fails.
-        const std::int32_t like = outcome([&] { Like(u"ab12[]*", pattern, i % 2); });
+        const std::int32_t like = errorNumberOf([&] { Like(u"ab12[]*", pattern, i % 2); });
         EXPECT_TRUE(like == 0 || like == 93) << shown << ": error " << like;
     }
 }
