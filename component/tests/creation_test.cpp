@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "runtime/Error.h"
 #include "testsupport/ChildProcess.h"
+#include "testsupport/Errors.h"
 
 using namespace velmora;
 

@@ -1,6 +1,7 @@
 // Deleting (the four kinds, the wipe's exact write sequence and Progress), copying, moving, renaming and
 // FileExecute, on real files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
