@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "DiskwareTestSupport.h"
-#include "FileObject.h"
+#include "files/FileObject.h"
 #include "FilesObject.h"
 #include "component/CallbackSink.h"
 #include "component/CreateObject.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "DiskwareTestSupport.h"
-#include "FileObject.h"
+#include "files/FileObject.h"
 #include "FilesObject.h"
 #include "component/CallbackSink.h"
 #include "platform/messagebox.h"
