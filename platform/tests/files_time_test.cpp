@@ -228,7 +228,7 @@ TEST_F(FileTimesTest, CreationTimesAreReadFromEveryVersionOfTheBinaryRecord) {
          true},
         {"v3 behind the text 0x20",
          join({{'0', 'x', '2', '0', 0, 0, 3, 0, 3, 0, 0, 0, 0x11, 0, 0, 0, 0x20, 0, 0, 0},
-               zeros(16),
+               zeros(20),
                t,
                zeros(8)}),
          true},
