@@ -106,7 +106,9 @@ TEST_F(Operations, ProgressAtMostOncePerPercentHandlerFirstNeverHundred) {
         EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()) &&
                     std::adjacent_find(reports.begin(), reports.end()) == reports.end())
             << blocks;
-        if (blocks == 100000u) EXPECT_EQ(reports.size(), 100u);  // every percent, pieces on every core
+        if (blocks == 100000u) {
+            EXPECT_EQ(reports.size(), 100u);  // every percent, pieces on every core
+        }
     }
 }
 
