@@ -4,10 +4,10 @@
 // large for one file picks one of several lock files by its high bits). Byte layout of a slot (every open
 // holds its bytes with a shared lock):
 //   0       gate: taken exclusively, briefly, so that check-then-register is atomic
-//   1..3    "holds read / write / delete access"
-//   4..6    "denies read / write / delete" (the kinds its share mode leaves out)
-//   7       "is a delete-on-close open"
-//   8       "is open" (held by every open, so the last one can tell it is the last)
+//   1       "is open" (held by every open, so the last one can tell it is the last)
+//   2..4    "holds read / write / delete access"
+//   5..7    "denies read / write / delete" (the kinds its share mode leaves out)
+//   8       "is a delete-on-close open"
 //   9       content, not a lock: 'D' once a delete-on-close open has registered; with that open gone and
 //           others still open, Win32 calls the file "delete pending"
 // Locks may lie past the end of a file, so the lock file stays empty (sparse, with a mark) and is never
@@ -20,6 +20,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <string>
 
 #include "fileerrors.h"
 #include "platform/paths.h"
@@ -31,10 +33,10 @@ constexpr off_t kSlotBytes = 16;
 constexpr int kSlotShift = 4;
 constexpr int kLowInodeBits = 58;  // slot offsets stay below 2^62
 constexpr off_t kGate = 0;
-constexpr off_t kHolds = 1;
-constexpr off_t kDenies = 4;
-constexpr off_t kDeleteOnCloseByte = 7;
-constexpr off_t kOpenByte = 8;
+constexpr off_t kOpenByte = 1;
+constexpr off_t kHolds = 2;
+constexpr off_t kDenies = 5;
+constexpr off_t kDeleteOnCloseByte = 8;
 constexpr off_t kMarkByte = 9;
 constexpr off_t kFirstMember = 1;
 constexpr off_t kMemberBytes = 8;
@@ -95,9 +97,17 @@ bool setMark(int fd, off_t slot, char mark) {
     return pwrite(fd, &mark, 1, slot + kMarkByte) == 1;
 }
 
-std::string lockPathFor(const struct stat& file) {
-    const std::string folder = runtimeFolder();
-    if (folder.empty()) return {};
+// The runtime folder, checked when first used and again whenever a lock file cannot be opened in it (a
+// temp cleaner may have removed it).
+std::string lockFolder(bool recheck) {
+    static std::mutex mutex;
+    static std::string folder;
+    std::lock_guard lock(mutex);
+    if (folder.empty() || recheck) folder = runtimeFolder();
+    return folder;
+}
+
+std::string lockPathFor(const std::string& folder, const struct stat& file) {
     const auto high = static_cast<unsigned long long>(file.st_ino) >> kLowInodeBits;
     char name[64];
     if (high == 0)
@@ -115,9 +125,12 @@ off_t slotOf(const struct stat& file) {
 
 // Opens the device's lock file and takes the file's gate.
 DWORD openGated(const struct stat& file, UniqueFd& fd, off_t& slot) {
-    const std::string path = lockPathFor(file);
-    if (path.empty()) return ERROR_ACCESS_DENIED;
-    fd.reset(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    for (const bool recheck : {false, true}) {
+        const std::string folder = lockFolder(recheck);
+        if (folder.empty()) return ERROR_ACCESS_DENIED;
+        fd.reset(open(lockPathFor(folder, file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (fd || errno != ENOENT) break;
+    }
     if (!fd) return win32Error(errno);
     slot = slotOf(file);
     if (!lockRange(fd.get(), F_WRLCK, slot + kGate, 1, true)) return win32Error(errno);
@@ -197,7 +210,10 @@ DWORD ShareLock::acquire(const struct stat& file, unsigned access, unsigned shar
 void ShareLock::release(int dataFd) {
     if (!m_lock) return;
     const int lock = m_lock.get();
-    {
+    if (!m_deleteOnClose && !marked(lock, m_slot)) {
+        // Nothing to delete: a mark set from now on comes with a delete-on-close open that outlives this one.
+        lockRange(lock, F_UNLCK, m_slot + kFirstMember, kMemberBytes);
+    } else {
         Gate gate(lock, m_slot);
         lockRange(lock, F_UNLCK, m_slot + kFirstMember, kMemberBytes);
         if (isFree(lock, m_slot + kFirstMember, kMemberBytes) && (m_deleteOnClose || marked(lock, m_slot))) {
