@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "RijndaelCipher.h"
+#include "aes/RijndaelCipher.h"
 
 namespace velmora {
 
