@@ -1,5 +1,5 @@
 // What a CreateFileA + CloseHandle pair costs over a bare open + close: the share-mode registration in the
-// per-inode lock file (a few fcntl calls) and the handle table. Also a contended pair: a second handle on
+// device's lock file (a few fcntl calls) and the handle table. Also a contended pair: a second handle on
 // a file that is already open, which takes the same path plus the conflict checks against the first.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

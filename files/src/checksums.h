@@ -1,5 +1,5 @@
-// CRC-32 (reflected polynomial 0xEDB88320, preset and final complement: the zlib value) and Adler-32
-// (RFC 1950). Updates chain: feeding a file in pieces gives the value of the whole.
+// CRC-32 (reflected polynomial 0xEDB88320, preset and final complement) and Adler-32 (RFC 1950), both
+// computed by zlib. Updates chain: feeding a file in pieces gives the value of the whole.
 #pragma once
 
 #include <cstdint>

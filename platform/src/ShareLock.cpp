@@ -1,14 +1,17 @@
-// Share modes through byte-range locks on a per-inode lock file.
+// Share modes through byte-range locks in one lock file per device.
 //
-// Byte layout of the lock file (every open holds its bytes with a shared lock):
+// Every file has a 16-byte slot in its device's lock file, placed by its inode number (an inode number too
+// large for one file picks one of several lock files by its high bits). Byte layout of a slot (every open
+// holds its bytes with a shared lock):
 //   0       gate: taken exclusively, briefly, so that check-then-register is atomic
-//   1..3    "holds read / write / delete access"
-//   4..6    "denies read / write / delete" (the kinds its share mode leaves out)
-//   7       "is a delete-on-close open"
-//   8       "is open" (held by every open, so the last one can tell it is the last)
-// A new open conflicts when a byte it must find free is held by another open: "denies X" for each access
-// X it wants, and "holds X" for each kind X it does not share. The file's content (one byte) marks a
-// delete-on-close file whose delete-on-close open has already closed: Win32 calls that "delete pending".
+//   1       "is open" (held by every open, so the last one can tell it is the last)
+//   2..4    "holds read / write / delete access"
+//   5..7    "denies read / write / delete" (the kinds its share mode leaves out)
+//   8       "is a delete-on-close open"
+//   9       content, not a lock: 'D' once a delete-on-close open has registered; with that open gone and
+//           others still open, Win32 calls the file "delete pending"
+// Locks may lie past the end of a file, so the lock file stays empty (sparse, with a mark) and is never
+// removed: an open costs one open() of it and a few fcntl calls, no file creation.
 #include "ShareLock.h"
 
 #include <fcntl.h>
@@ -17,6 +20,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <string>
 
 #include "fileerrors.h"
 #include "platform/paths.h"
@@ -24,11 +29,15 @@
 namespace velmora {
 namespace {
 
+constexpr off_t kSlotBytes = 16;
+constexpr int kSlotShift = 4;
+constexpr int kLowInodeBits = 58;  // slot offsets stay below 2^62
 constexpr off_t kGate = 0;
-constexpr off_t kHolds = 1;
-constexpr off_t kDenies = 4;
-constexpr off_t kDeleteOnCloseByte = 7;
-constexpr off_t kOpenByte = 8;
+constexpr off_t kOpenByte = 1;
+constexpr off_t kHolds = 2;
+constexpr off_t kDenies = 5;
+constexpr off_t kDeleteOnCloseByte = 8;
+constexpr off_t kMarkByte = 9;
 constexpr off_t kFirstMember = 1;
 constexpr off_t kMemberBytes = 8;
 constexpr unsigned kKinds[] = {kShareRead, kShareWrite, kShareDelete};
@@ -54,55 +63,108 @@ bool isFree(int fd, off_t start, off_t length = 1) {
     return fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type == F_UNLCK;
 }
 
+// Bit b of a mask stands for byte b of a slot. Runs of set bits become one call each.
+template <class Call>
+bool forEachRun(unsigned mask, Call call) {
+    for (off_t b = 0; mask >> b; ++b) {
+        if (!((mask >> b) & 1)) continue;
+        off_t end = b;
+        while ((mask >> (end + 1)) & 1) ++end;
+        if (!call(b, end - b + 1)) return false;
+        b = end;
+    }
+    return true;
+}
+
 class Gate {
   public:
-    explicit Gate(int fd) : m_fd(fd) { lockRange(m_fd, F_WRLCK, kGate, 1, true); }
-    ~Gate() { lockRange(m_fd, F_UNLCK, kGate, 1); }
+    Gate(int fd, off_t slot) : m_fd(fd), m_slot(slot) { lockRange(m_fd, F_WRLCK, m_slot + kGate, 1, true); }
+    ~Gate() { lockRange(m_fd, F_UNLCK, m_slot + kGate, 1); }
     Gate(const Gate&) = delete;
     Gate& operator=(const Gate&) = delete;
 
   private:
     int m_fd;
+    off_t m_slot;
 };
 
-bool deletePending(int fd) {
-    char marker = 0;
-    return pread(fd, &marker, 1, 0) == 1 && marker == 'D';
+bool marked(int fd, off_t slot) {
+    char mark = 0;
+    return pread(fd, &mark, 1, slot + kMarkByte) == 1 && mark == 'D';
 }
 
-std::string lockPathFor(const struct stat& file) {
-    const std::string folder = runtimeFolder();
-    if (folder.empty()) return {};
+bool setMark(int fd, off_t slot, char mark) {
+    return pwrite(fd, &mark, 1, slot + kMarkByte) == 1;
+}
+
+// The runtime folder, checked when first used and again whenever a lock file cannot be opened in it (a
+// temp cleaner may have removed it).
+std::string lockFolder(bool recheck) {
+    static std::mutex mutex;
+    static std::string folder;
+    std::lock_guard lock(mutex);
+    if (folder.empty() || recheck) folder = runtimeFolder();
+    return folder;
+}
+
+std::string lockPathFor(const std::string& folder, const struct stat& file) {
+    const auto high = static_cast<unsigned long long>(file.st_ino) >> kLowInodeBits;
     char name[64];
-    std::snprintf(name, sizeof name, "/%llx-%llx.lock", static_cast<unsigned long long>(file.st_dev),
-                  static_cast<unsigned long long>(file.st_ino));
+    if (high == 0)
+        std::snprintf(name, sizeof name, "/%llx.lock", static_cast<unsigned long long>(file.st_dev));
+    else
+        std::snprintf(name, sizeof name, "/%llx-%llx.lock", static_cast<unsigned long long>(file.st_dev),
+                      high);
     return folder + name;
 }
 
-// Opens the lock file and takes its gate. Retries when a last closer removed the file meanwhile.
-DWORD openGated(const struct stat& file, UniqueFd& fd, std::string& path) {
-    path = lockPathFor(file);
-    if (path.empty()) return ERROR_ACCESS_DENIED;
-    for (;;) {
-        fd.reset(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-        if (!fd) return win32Error(errno);
-        lockRange(fd.get(), F_WRLCK, kGate, 1, true);
-        struct stat st {};
-        if (fstat(fd.get(), &st) == 0 && st.st_nlink > 0) return ERROR_SUCCESS;
-    }
+off_t slotOf(const struct stat& file) {
+    const auto low = static_cast<unsigned long long>(file.st_ino) & ((1ULL << kLowInodeBits) - 1);
+    return static_cast<off_t>(low << kSlotShift);
 }
 
-DWORD conflicts(int fd, unsigned access, unsigned share) {
-    for (int i = 0; i < 3; ++i) {
-        if ((access & kKinds[i]) && !isFree(fd, kDenies + i)) return ERROR_SHARING_VIOLATION;
-        if (!(share & kKinds[i]) && !isFree(fd, kHolds + i)) return ERROR_SHARING_VIOLATION;
+// Opens the device's lock file and takes the file's gate.
+DWORD openGated(const struct stat& file, UniqueFd& fd, off_t& slot) {
+    for (const bool recheck : {false, true}) {
+        const std::string folder = lockFolder(recheck);
+        if (folder.empty()) return ERROR_ACCESS_DENIED;
+        fd.reset(open(lockPathFor(folder, file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (fd || errno != ENOENT) break;
     }
-    if (deletePending(fd)) {
-        if (isFree(fd, kDeleteOnCloseByte) && !isFree(fd, kFirstMember, kMemberBytes))
-            return ERROR_ACCESS_DENIED;
-        if (isFree(fd, kFirstMember, kMemberBytes)) {
-            if (ftruncate(fd, 0) != 0) return ERROR_ACCESS_DENIED;  // left by a crashed process: forget it
-        }
+    if (!fd) return win32Error(errno);
+    slot = slotOf(file);
+    if (!lockRange(fd.get(), F_WRLCK, slot + kGate, 1, true)) return win32Error(errno);
+    return ERROR_SUCCESS;
+}
+
+// The bytes that must be free for an open using `access` and sharing `share`, and those it then holds.
+unsigned mustBeFree(unsigned access, unsigned share) {
+    unsigned mask = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (access & kKinds[i]) mask |= 1u << (kDenies + i);
+        if (!(share & kKinds[i])) mask |= 1u << (kHolds + i);
+    }
+    return mask;
+}
+
+unsigned heldBy(unsigned access, unsigned share, bool deleteOnClose) {
+    unsigned mask = 1u << kOpenByte;
+    for (int i = 0; i < 3; ++i) {
+        if (access & kKinds[i]) mask |= 1u << (kHolds + i);
+        if (!(share & kKinds[i])) mask |= 1u << (kDenies + i);
+    }
+    if (deleteOnClose) mask |= 1u << kDeleteOnCloseByte;
+    return mask;
+}
+
+DWORD conflicts(int fd, off_t slot, unsigned access, unsigned share) {
+    if (!forEachRun(mustBeFree(access, share),
+                    [&](off_t at, off_t length) { return isFree(fd, slot + at, length); }))
+        return ERROR_SHARING_VIOLATION;
+    if (marked(fd, slot)) {
+        const bool othersOpen = !isFree(fd, slot + kFirstMember, kMemberBytes);
+        if (othersOpen && isFree(fd, slot + kDeleteOnCloseByte)) return ERROR_ACCESS_DENIED;
+        if (!othersOpen && !setMark(fd, slot, 0)) return ERROR_ACCESS_DENIED;  // left by a killed process
     }
     return ERROR_SUCCESS;
 }
@@ -128,40 +190,35 @@ DWORD ShareLock::acquire(const struct stat& file, unsigned access, unsigned shar
     release(-1);
     if (access == 0) share = kShareRead | kShareWrite | kShareDelete;  // no data access: no part in sharing
     UniqueFd fd;
-    std::string path;
-    if (const DWORD error = openGated(file, fd, path); error != ERROR_SUCCESS) return error;
+    off_t slot = 0;
+    if (const DWORD error = openGated(file, fd, slot); error != ERROR_SUCCESS) return error;
     const int lock = fd.get();
-    const DWORD error = conflicts(lock, access, share);
+    const DWORD error = conflicts(lock, slot, access, share);
     if (error == ERROR_SUCCESS) {
-        for (int i = 0; i < 3; ++i) {
-            if (access & kKinds[i]) lockRange(lock, F_RDLCK, kHolds + i, 1);
-            if (!(share & kKinds[i])) lockRange(lock, F_RDLCK, kDenies + i, 1);
-        }
-        lockRange(lock, F_RDLCK, kOpenByte, 1);
-        if (deleteOnClose) {
-            lockRange(lock, F_RDLCK, kDeleteOnCloseByte, 1);
-            // Should the mark fail to stick, this open's own last close still deletes the file.
-            (void)!pwrite(lock, "D", 1, 0);
-        }
+        forEachRun(heldBy(access, share, deleteOnClose),
+                   [&](off_t at, off_t length) { return lockRange(lock, F_RDLCK, slot + at, length); });
+        // Should the mark fail to stick, this open's own last close still deletes the file.
+        if (deleteOnClose) setMark(lock, slot, 'D');
         m_lock = std::move(fd);
-        m_path = std::move(path);
+        m_slot = slot;
         m_deleteOnClose = deleteOnClose;
-    } else if (isFree(lock, kFirstMember, kMemberBytes)) {
-        unlink(path.c_str());
     }
-    lockRange(lock, F_UNLCK, kGate, 1);
+    lockRange(lock, F_UNLCK, slot + kGate, 1);
     return error;
 }
 
 void ShareLock::release(int dataFd) {
     if (!m_lock) return;
     const int lock = m_lock.get();
-    {
-        Gate gate(lock);
-        lockRange(lock, F_UNLCK, kFirstMember, kMemberBytes);
-        if (isFree(lock, kFirstMember, kMemberBytes)) {
-            if (dataFd >= 0 && (m_deleteOnClose || deletePending(lock))) unlinkOpenFile(dataFd);
-            unlink(m_path.c_str());
+    if (!m_deleteOnClose && !marked(lock, m_slot)) {
+        // Nothing to delete: a mark set from now on comes with a delete-on-close open that outlives this one.
+        lockRange(lock, F_UNLCK, m_slot + kFirstMember, kMemberBytes);
+    } else {
+        Gate gate(lock, m_slot);
+        lockRange(lock, F_UNLCK, m_slot + kFirstMember, kMemberBytes);
+        if (isFree(lock, m_slot + kFirstMember, kMemberBytes) && (m_deleteOnClose || marked(lock, m_slot))) {
+            if (dataFd >= 0) unlinkOpenFile(dataFd);
+            setMark(lock, m_slot, 0);
         }
     }
     m_lock.reset();
@@ -170,12 +227,11 @@ void ShareLock::release(int dataFd) {
 DWORD withShareAccess(const struct stat& file, unsigned access, unsigned share,
                       const std::function<DWORD()>& action) {
     UniqueFd fd;
-    std::string path;
-    if (const DWORD error = openGated(file, fd, path); error != ERROR_SUCCESS) return error;
-    DWORD error = conflicts(fd.get(), access, share);
+    off_t slot = 0;
+    if (const DWORD error = openGated(file, fd, slot); error != ERROR_SUCCESS) return error;
+    DWORD error = conflicts(fd.get(), slot, access, share);
     if (error == ERROR_SUCCESS) error = action();
-    if (isFree(fd.get(), kFirstMember, kMemberBytes)) unlink(path.c_str());  // nobody else: tidy up
-    return error;
+    return error;  // closing the lock file lifts the gate
 }
 
 }  // namespace velmora

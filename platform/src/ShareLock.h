@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <functional>
-#include <string>
 
 #include "UniqueFd.h"
 #include "platform/win32types.h"
@@ -14,9 +13,9 @@ namespace velmora {
 // The kinds of access that take part in sharing; the same bits as FILE_SHARE_READ/WRITE/DELETE.
 enum ShareKind : unsigned { kShareRead = 1, kShareWrite = 2, kShareDelete = 4 };
 
-// One open's registration in the per-inode lock file of the runtime folder. Open file description locks
-// (F_OFD_SETLK) encode it, so two handles in one process conflict just like two processes, and a crashed
-// process's registrations vanish with it.
+// One open's registration in its file's slot of the device's lock file in the runtime folder. Open file
+// description locks (F_OFD_SETLK) encode it, so two handles in one process conflict just like two processes,
+// and a crashed process's registrations vanish with it.
 class ShareLock {
   public:
     ShareLock() = default;
@@ -35,7 +34,7 @@ class ShareLock {
 
   private:
     UniqueFd m_lock;
-    std::string m_path;
+    off_t m_slot = 0;
     bool m_deleteOnClose = false;
 };
 

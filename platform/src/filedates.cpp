@@ -13,7 +13,6 @@
 namespace velmora {
 namespace {
 
-constexpr const char* kBirthTime = "user.velmora.btime";
 constexpr std::int64_t kTicksPerSecond = kFileTimeTicksPerSecond;
 
 FILETIME fromSeconds(std::int64_t seconds, std::uint32_t nanoseconds) {
@@ -29,26 +28,6 @@ FILETIME fromStatx(const struct statx_timestamp& time) {
 
 std::uint64_t ticksOf(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// The stored creation time: 8 bytes, little-endian ticks.
-bool storedBirthTime(FileRef file, FILETIME& time) {
-    unsigned char value[8];
-    if (readXattr(file, kBirthTime, value, sizeof value) != sizeof value) return false;
-    std::uint64_t ticks = 0;
-    for (int i = 7; i >= 0; --i) ticks = (ticks << 8) | value[i];
-    time = FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    return true;
-}
-
-bool storeBirthTime(FileRef file, const FILETIME& time) {
-    unsigned char value[8];
-    std::uint64_t ticks = ticksOf(time);
-    for (unsigned char& byte : value) {
-        byte = static_cast<unsigned char>(ticks);
-        ticks >>= 8;
-    }
-    return writeXattr(file, kBirthTime, value, sizeof value) == 0 || errno == ENOTSUP;
 }
 
 // Win32 leaves a time alone when it is passed as NULL, 0 or all ones.
@@ -75,19 +54,44 @@ struct timespec toTimespec(const FILETIME& time) {
     return result;
 }
 
-bool readFileTimes(FileRef file, FileTimes& times) {
-    struct statx sx {};
-    const unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
-    const int result = file.fd >= 0 ? statx(file.fd, "", AT_EMPTY_PATH, mask, &sx)
-                                    : statx(AT_FDCWD, file.path, 0, mask, &sx);
-    if (result != 0) return false;
+namespace {
+
+int statxOf(FileRef file, unsigned mask, struct statx& sx) {
+    if (file.fd >= 0) return statx(file.fd, "", AT_EMPTY_PATH, mask, &sx);
+    if (statx(AT_FDCWD, file.path, 0, mask, &sx) == 0) return 0;
+    return statx(AT_FDCWD, file.path, AT_SYMLINK_NOFOLLOW, mask, &sx);  // a dangling link: itself
+}
+
+void fillTimes(const struct statx& sx, const StoredInfo& stored, FileTimes& times) {
     times.lastAccess = fromStatx(sx.stx_atime);
     times.lastWrite = fromStatx(sx.stx_mtime);
-    if (storedBirthTime(file, times.creation)) return true;
-    if (sx.stx_mask & STATX_BTIME)
+    if (stored.hasCreation)
+        times.creation = stored.creation;
+    else if (sx.stx_mask & STATX_BTIME)
         times.creation = fromStatx(sx.stx_btime);
     else
         times.creation = fromStatx(earlier(sx.stx_ctime, sx.stx_mtime) ? sx.stx_ctime : sx.stx_mtime);
+}
+
+}  // namespace
+
+bool readFileTimes(FileRef file, FileTimes& times) {
+    struct statx sx {};
+    if (statxOf(file, STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME, sx) != 0) return false;
+    fillTimes(sx, readStoredInfo(file), times);
+    return true;
+}
+
+bool readFileFacts(FileRef file, FileFacts& facts) {
+    struct statx sx {};
+    const unsigned mask =
+        STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME;
+    if (statxOf(file, mask, sx) != 0) return false;
+    const StoredInfo stored = readStoredInfo(file);
+    facts.mode = sx.stx_mode;
+    facts.size = sx.stx_size;
+    facts.stored = stored.attributes;
+    fillTimes(sx, stored, facts.times);
     return true;
 }
 
@@ -117,7 +121,7 @@ BOOL SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* l
     if (givesTime(lpLastWriteTime)) times[1] = toTimespec(*lpLastWriteTime);
     if ((givesTime(lpLastAccessTime) || givesTime(lpLastWriteTime)) && futimens(file->fd(), times) != 0)
         return failWith(errno);
-    if (givesTime(lpCreationTime) && !storeBirthTime({file->fd(), nullptr}, *lpCreationTime))
+    if (givesTime(lpCreationTime) && !writeStoredCreation({file->fd(), nullptr}, *lpCreationTime))
         return failWith(errno);
     return TRUE;
 }

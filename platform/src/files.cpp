@@ -190,7 +190,9 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
         !applyAttributes(fd, st, dwFlagsAndAttributes & kAttributeMask, opened.created))
         return fail(win32Error(errno));
     if (!S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        // Of the flags F_SETFL changes, the open set only O_NONBLOCK: clearing them all clears that, in one
+        // call.
+        fcntl(fd, F_SETFL, 0);
         adviseCache(fd, dwFlagsAndAttributes);
     }
 

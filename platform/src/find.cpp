@@ -37,18 +37,16 @@ class FindSearch : public HandleObject {
 
 bool entryData(const std::string& path, const std::string& name, const std::string& shortName,
                WIN32_FIND_DATAA& data) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) return false;  // dangling link: itself
-    FileTimes times{};
-    readFileTimes({-1, path.c_str()}, times);
+    FileFacts facts;
+    if (!readFileFacts({-1, path.c_str()}, facts)) return false;
     data = WIN32_FIND_DATAA{};
-    data.dwFileAttributes = attributesFrom(st, readStoredAttributes({-1, path.c_str()}), path);
-    data.ftCreationTime = times.creation;
-    data.ftLastAccessTime = times.lastAccess;
-    data.ftLastWriteTime = times.lastWrite;
-    if (!S_ISDIR(st.st_mode)) {
-        data.nFileSizeHigh = static_cast<DWORD>(static_cast<std::uint64_t>(st.st_size) >> 32);
-        data.nFileSizeLow = static_cast<DWORD>(st.st_size);
+    data.dwFileAttributes = attributesFrom(facts.mode, facts.stored, path);
+    data.ftCreationTime = facts.times.creation;
+    data.ftLastAccessTime = facts.times.lastAccess;
+    data.ftLastWriteTime = facts.times.lastWrite;
+    if (!S_ISDIR(facts.mode)) {
+        data.nFileSizeHigh = static_cast<DWORD>(facts.size >> 32);
+        data.nFileSizeLow = static_cast<DWORD>(facts.size);
     }
     if (struct stat own {}; lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) {
         if (data.dwFileAttributes == FILE_ATTRIBUTE_NORMAL) data.dwFileAttributes = 0;
@@ -61,14 +59,12 @@ bool entryData(const std::string& path, const std::string& name, const std::stri
     return true;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+bool sameFile(const struct stat& st, const std::string& other) {
+    struct stat so {};
+    return stat(other.c_str(), &so) == 0 && st.st_dev == so.st_dev && st.st_ino == so.st_ino;
 }
 
-bool isDriveRoot(const std::string& folder) {
+bool isDriveRoot(const struct stat& folder) {
     return sameFile(folder, "/") || sameFile(folder, driveCRoot());
 }
 
@@ -95,7 +91,7 @@ DWORD findFolderItself(const std::string& suitePath, std::vector<WIN32_FIND_DATA
     std::string_view trimmed = native;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.remove_suffix(1);
     const std::size_t slash = trimmed.rfind('/');
-    const std::string name(isDriveRoot(native) ? std::string_view(".") : trimmed.substr(slash + 1));
+    const std::string name(isDriveRoot(st) ? std::string_view(".") : trimmed.substr(slash + 1));
     WIN32_FIND_DATAA data;
     if (!entryData(native, name, name, data)) return win32Error(errno, native);
     found.push_back(data);
@@ -120,7 +116,7 @@ DWORD findMatches(std::string_view suitePath, std::vector<WIN32_FIND_DATAA>& fou
     if (names.empty() && access(folder.c_str(), R_OK | X_OK) != 0) return win32Error(errno, folder);
     const auto shortNames = shortNamesOf(folder, names);
     std::sort(names.begin(), names.end(), lessIgnoringCase);
-    if (!isDriveRoot(folder)) names.insert(names.begin(), {".", ".."});
+    if (!isDriveRoot(st)) names.insert(names.begin(), {".", ".."});
     const bool matchShort = pattern.find('~') != std::string::npos;
     for (const std::string& name : names) {
         const auto it = shortNames.find(name);

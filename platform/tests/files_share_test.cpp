@@ -68,41 +68,89 @@ TEST_F(ShareLifetimeTest, ClosingTheHandleLiftsItsShareMode) {
     EXPECT_EQ(tryOpen(suite("f"), R, SR), ERROR_SUCCESS);
 }
 
-TEST_F(ShareLifetimeTest, ACrashedHolderReleasesTheFile) {
-    write("f", "data");
-    const std::string path = suite("f");
-    int ready[2], hold[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(hold), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        HANDLE h = CreateFileA(path.c_str(), R | W, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        const char opened = h != INVALID_HANDLE_VALUE ? 'y' : 'n';
-        (void)!::write(ready[1], &opened, 1);
-        char ignored;
-        (void)!::read(hold[0], &ignored, 1);  // wait to be killed
-        _exit(0);
+// A child process that runs `hold`, reports its result and waits to be killed.
+class Holder {
+  public:
+    explicit Holder(const std::function<bool()>& hold) {
+        int ready[2], wait[2];
+        if (pipe(ready) != 0 || pipe(wait) != 0) return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            const char result = hold() ? 'y' : 'n';
+            (void)!::write(ready[1], &result, 1);
+            char ignored;
+            (void)!::read(wait[0], &ignored, 1);  // until killed
+            _exit(0);
+        }
+        char result = 0;
+        m_ready = ::read(ready[0], &result, 1) == 1 && result == 'y';
+        for (int fd : {ready[0], ready[1], wait[0], wait[1]}) close(fd);
     }
-    char opened = 0;
-    ASSERT_EQ(::read(ready[0], &opened, 1), 1);
-    ASSERT_EQ(opened, 'y');
-    EXPECT_EQ(tryOpen(suite("f"), R, SR | SW | SD), ERROR_SHARING_VIOLATION);
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
-    EXPECT_EQ(tryOpen(suite("f"), R, SR | SW | SD), ERROR_SUCCESS);
-    for (int fd : {ready[0], ready[1], hold[0], hold[1]}) close(fd);
+    ~Holder() { kill(); }
+    bool ready() const { return m_ready; }
+    void kill() {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+  private:
+    pid_t m_pid = -1;
+    bool m_ready = false;
+};
+
+TEST_F(ShareLifetimeTest, AKilledHolderReleasesItsFileAndOnlyThat) {
+    write("f", "data");
+    write("g", "data");
+    const std::string f = suite("f"), g = suite("g");
+    Holder holder([&] {
+        return CreateFileA(f.c_str(), R | W, 0, nullptr, OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE &&
+               CreateFileA(g.c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE;
+    });
+    ASSERT_TRUE(holder.ready());
+    EXPECT_EQ(tryOpen(f, R, SR | SW | SD), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(tryOpen(g, R, SR), ERROR_SUCCESS);  // the same lock file, another slot
+    EXPECT_EQ(tryOpen(g, W, SR), ERROR_SHARING_VIOLATION);
+    holder.kill();
+    EXPECT_EQ(tryOpen(f, R, SR | SW | SD), ERROR_SUCCESS);
+    EXPECT_EQ(tryOpen(g, W, 0), ERROR_SUCCESS);
 }
 
-TEST_F(ShareLifetimeTest, NoLockFilesRemainAfterTheLastClose) {
+TEST_F(ShareLifetimeTest, ADeletePendingMarkLeftByAKilledHolderIsForgotten) {
     write("f", "data");
+    const std::string f = suite("f");
+    Holder holder([&] {
+        HANDLE doomed =
+            CreateFileA(f.c_str(), R, SR | SD, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        HANDLE other = CreateFileA(f.c_str(), R, SR | SD, nullptr, OPEN_EXISTING, 0, nullptr);
+        return doomed != INVALID_HANDLE_VALUE && other != INVALID_HANDLE_VALUE && CloseHandle(doomed);
+    });
+    ASSERT_TRUE(holder.ready());
+    EXPECT_EQ(tryOpen(f, R, SR | SW | SD), ERROR_ACCESS_DENIED);  // delete pending
+    holder.kill();                                                // its last handle never closed
+    ASSERT_TRUE(exists("f"));
+    EXPECT_EQ(tryOpen(f, R, SR | SW | SD), ERROR_SUCCESS);
+    EXPECT_TRUE(exists("f"));  // and that open's close deletes nothing
+    EXPECT_EQ(tryOpen(f, R, SR), ERROR_SUCCESS);
+}
+
+TEST_F(ShareLifetimeTest, OneEmptyLockFileServesEveryFileOfADevice) {
+    std::filesystem::remove_all(velmora::runtimeFolder());  // no marks of earlier tests
+    for (const char* name : {"a", "b", "c"}) write(name, "data");
     {
-        Handle a(CreateFileA(suite("f").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
-        Handle b(CreateFileA(suite("f").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
+        Handle a(CreateFileA(suite("a").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
+        Handle b(CreateFileA(suite("b").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(a.valid() && b.valid());
+        EXPECT_EQ(tryOpen(suite("c"), W, 0), ERROR_SUCCESS);
     }
-    ASSERT_EQ(tryOpen(suite("f"), W, 0), ERROR_SUCCESS);
-    for (const auto& entry : std::filesystem::directory_iterator(velmora::runtimeFolder()))
-        EXPECT_NE(entry.path().extension(), ".lock") << entry.path();
+    int lockFiles = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(velmora::runtimeFolder())) {
+        if (entry.path().extension() != ".lock") continue;
+        ++lockFiles;
+        EXPECT_EQ(entry.file_size(), 0u) << entry.path();
+    }
+    EXPECT_EQ(lockFiles, 1);
 }
 
 TEST_F(ShareLifetimeTest, ARemovedRuntimeFolderIsMadeAgain) {

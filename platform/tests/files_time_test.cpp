@@ -1,9 +1,14 @@
 // File-time arithmetic, local time and the times of files.
+#include <sys/xattr.h>
+
 #include <cstdint>
+#include <vector>
 
 #include "FileTestSupport.h"
 #include "ScopedEnv.h"
+#include "platform/attributes.h"
 #include "platform/filetime.h"
+#include "platform/find.h"
 
 namespace {
 
@@ -144,6 +149,101 @@ TEST_F(FileTimesTest, SettingTimesNeedsWriteAccess) {
     const FILETIME t = fileTime(133541226152500000ULL);
     EXPECT_FALSE(SetFileTime(h.get(), &t, &t, &t));
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+std::vector<unsigned char> littleEndian(std::uint64_t value, int bytes) {
+    std::vector<unsigned char> out;
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+    return out;
+}
+
+std::uint64_t creationOf(const std::string& path) {
+    Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME c{};
+    if (!GetFileTime(h.get(), &c, nullptr, nullptr)) return 0;
+    return ticks(c);
+}
+
+std::uint64_t listedCreationOf(const std::string& path) {
+    WIN32_FIND_DATAA data{};
+    const HANDLE search = FindFirstFileA(path.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    FindClose(search);
+    return ticks(data.ftCreationTime);
+}
+
+TEST_F(FileTimesTest, ACreationTimeStoredInTheOlderFormIsReadAndMovesIntoDosAttrib) {
+    write("f", "x");
+    const std::uint64_t older = 125963423999990000ULL;
+    const auto value = littleEndian(older, 8);
+    ASSERT_EQ(setxattr(native("f").c_str(), "user.velmora.btime", value.data(), value.size(), 0), 0);
+    ASSERT_EQ(setxattr(native("f").c_str(), "user.DOSATTRIB", "0x2", 3, 0), 0);
+    EXPECT_EQ(creationOf(suite("f")), older);
+    EXPECT_EQ(listedCreationOf(suite("f")), older);
+    EXPECT_EQ(GetFileAttributesA(suite("f").c_str()), FILE_ATTRIBUTE_HIDDEN);
+
+    // Writing a creation time stores the binary record (empty text, version 5, creation marked valid)
+    // with the attributes kept, and the older attribute goes.
+    const std::uint64_t newer = 133541226152500000ULL;
+    {
+        Handle h(CreateFileA(suite("f").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        const FILETIME t = fileTime(newer);
+        ASSERT_TRUE(SetFileTime(h.get(), &t, nullptr, nullptr));
+    }
+    unsigned char stored[64];
+    const ssize_t size = getxattr(native("f").c_str(), "user.DOSATTRIB", stored, sizeof stored);
+    std::vector<unsigned char> expected = {0, 0, 5, 0, 5, 0, 0, 0, 0x11, 0, 0, 0, 0x02, 0, 0, 0};
+    const auto time = littleEndian(newer, 8);
+    expected.insert(expected.end(), time.begin(), time.end());
+    EXPECT_EQ(std::vector<unsigned char>(stored, stored + (size > 0 ? size : 0)), expected);
+    EXPECT_LT(getxattr(native("f").c_str(), "user.velmora.btime", stored, sizeof stored), 0);
+    EXPECT_EQ(creationOf(suite("f")), newer);
+    EXPECT_EQ(listedCreationOf(suite("f")), newer);
+
+    // Changing the attributes keeps the creation time.
+    ASSERT_TRUE(SetFileAttributesA(suite("f").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(GetFileAttributesA(suite("f").c_str()), FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(SetFileAttributesA(suite("f").c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(GetFileAttributesA(suite("f").c_str()), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(creationOf(suite("f")), newer);
+}
+
+TEST_F(FileTimesTest, CreationTimesAreReadFromEveryVersionOfTheBinaryRecord) {
+    const std::uint64_t when = 130000000000000000ULL;
+    const auto t = littleEndian(when, 8);
+    const auto zeros = [](int n) { return std::vector<unsigned char>(n, 0); };
+    const auto join = [](std::initializer_list<std::vector<unsigned char>> parts) {
+        std::vector<unsigned char> out;
+        for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    const struct {
+        const char* label;
+        std::vector<unsigned char> value;
+        bool hasCreation;
+    } cases[] = {
+        {"v5 behind an empty text", join({{0, 0, 5, 0, 5, 0, 0, 0, 0x11, 0, 0, 0, 0x20, 0, 0, 0}, t}), true},
+        {"v5, creation not marked", join({{0, 0, 5, 0, 5, 0, 0, 0, 0x01, 0, 0, 0, 0x20, 0, 0, 0}, t}), false},
+        {"v4 with its itime", join({{0, 0, 4, 0, 4, 0, 0, 0, 0x11, 0, 0, 0, 0x20, 0, 0, 0}, zeros(8), t}),
+         true},
+        {"v3 behind the text 0x20",
+         join({{'0', 'x', '2', '0', 0, 0, 3, 0, 3, 0, 0, 0, 0x11, 0, 0, 0, 0x20, 0, 0, 0},
+               zeros(20),
+               t,
+               zeros(8)}),
+         true},
+        {"v1", join({{0, 0, 1, 0, 1, 0, 0, 0, 0x20, 0, 0, 0}, zeros(20), t, zeros(8)}), true},
+        {"v5 cut short", {0, 0, 5, 0, 5, 0, 0, 0, 0x11, 0, 0, 0, 0x20, 0, 0, 0, 1, 2}, false},
+    };
+    write("f", "x");
+    const std::uint64_t own = creationOf(suite("f"));
+    ASSERT_NE(own, when);
+    for (const auto& c : cases) {
+        ASSERT_EQ(setxattr(native("f").c_str(), "user.DOSATTRIB", c.value.data(), c.value.size(), 0), 0);
+        EXPECT_EQ(creationOf(suite("f")), c.hasCreation ? when : own) << c.label;
+        EXPECT_EQ(listedCreationOf(suite("f")), c.hasCreation ? when : own) << c.label;
+        EXPECT_EQ(GetFileAttributesA(suite("f").c_str()), FILE_ATTRIBUTE_ARCHIVE) << c.label;
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "BlockRunner.h"
 #include "DerivedKey.h"
 #include "InputFile.h"
 #include "component/calls.h"
@@ -192,16 +193,19 @@ void Main::prepareCipher(std::u16string_view password) {
     m_cipher.gkey(8, 8, key.bytes());
 }
 
+// The blocks go through in pieces on every core. The calling thread takes them in order as the pieces
+// complete: progress checked and the queue asked after every block, as if it had enciphered them itself.
 void Main::cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler) {
     struct Scrub {
         ~Scrub() { RijndaelCipher::scrubBlockState(); }
     } scrub;
     ProgressThreshold progress(data.size());
-    for (std::size_t offset = 0; offset < data.size(); offset += kBlockBytes) {
-        std::uint8_t* block = data.data() + offset;
-        decrypt ? m_cipher.decryptBlock256(block) : m_cipher.encryptBlock256(block);
-        if (progress.due(offset)) reportProgress(progress.advance(offset), handler);
-        yieldToQueue();
+    BlockRunner runner(m_cipher, data, decrypt);
+    for (std::size_t offset = 0; offset < data.size();) {
+        for (const std::size_t done = runner.work(); offset < done; offset += kBlockBytes) {
+            if (progress.due(offset)) reportProgress(progress.advance(offset), handler);
+            yieldToQueue();
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <bit>
 #include <limits>
 
+#include "Rijndael256Instructions.h"
 #include "runtime/Error.h"
 
 namespace velmora {
@@ -289,6 +290,22 @@ void RijndaelCipher::encryptBlock256(std::uint8_t* block) const noexcept {
 
 void RijndaelCipher::decryptBlock256(std::uint8_t* block) const noexcept {
     cryptBlock256<-1>(block, m_decKey.data(), m_decTable.data(), m_invSBox.data());
+}
+
+RijndaelCipher::BlockPath RijndaelCipher::fastestPath() noexcept {
+    static const BlockPath path =
+        rijndael256::instructionsAvailable() ? BlockPath::Instructions : BlockPath::Table;
+    return path;
+}
+
+void RijndaelCipher::encryptBlocks256(std::uint8_t* data, std::size_t count, BlockPath path) const noexcept {
+    if (path == BlockPath::Instructions) return rijndael256::encryptBlocks(data, count, m_encKey.data());
+    for (; count > 0; --count, data += 32) encryptBlock256(data);
+}
+
+void RijndaelCipher::decryptBlocks256(std::uint8_t* data, std::size_t count, BlockPath path) const noexcept {
+    if (path == BlockPath::Instructions) return rijndael256::decryptBlocks(data, count, m_decKey.data());
+    for (; count > 0; --count, data += 32) decryptBlock256(data);
 }
 
 }  // namespace velmora

@@ -53,7 +53,8 @@ TEST_F(Operations, EncryptedFormIsTheFrameUnderLibmcryptsRijndael256) {
         std::size_t encrypted;
     };
     for (const Case& c :
-         {Case{1, 32}, Case{28, 32}, Case{29, 64}, Case{60, 64}, Case{61, 96}, Case{1000, 1024}}) {
+         {Case{1, 32}, Case{28, 32}, Case{29, 64}, Case{60, 64}, Case{61, 96}, Case{1000, 1024},
+          Case{3 * 1024 * 1024 + 5, 3 * 1024 * 1024 + 32}}) {  // many pieces, on every core
         const Bytes data = randomBytes(c.length, static_cast<std::uint32_t>(c.length));
         const std::u16string password = u"pass\u00e9\u4e2d";  // code units above 0xFF count as two bytes
         const Variant encrypted = encryptByte(data, password);
@@ -92,7 +93,7 @@ TEST_F(Operations, ProgressAtMostOncePerPercentHandlerFirstNeverHundred) {
                                                      "RaiseProgress(50)", "event Progress(50)"}));
 
     // Many blocks: one report per percent at most, rising, 0 first, below 100.
-    for (std::size_t blocks : {99u, 100u, 101u, 333u, 1000u}) {
+    for (std::size_t blocks : {99u, 100u, 101u, 333u, 1000u, 100000u}) {
         m_log.lines.clear();
         encryptByte(Bytes(blocks * 32 - 4, 2), u"k");
         std::vector<int> reports;
@@ -105,6 +106,9 @@ TEST_F(Operations, ProgressAtMostOncePerPercentHandlerFirstNeverHundred) {
         EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()) &&
                     std::adjacent_find(reports.begin(), reports.end()) == reports.end())
             << blocks;
+        if (blocks == 100000u) {
+            EXPECT_EQ(reports.size(), 100u);  // every percent, pieces on every core
+        }
     }
 }
 

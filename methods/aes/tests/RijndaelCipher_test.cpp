@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
+#include <vector>
 
 #include "BlockruneTestSupport.h"
 #include "runtime/Error.h"
@@ -107,6 +109,46 @@ TEST(RijndaelCipher, BulkPathAgreesWithTheGeneralRoundsAndWithLibmcrypt) {
             EXPECT_EQ(bulk, plain);
             cipher.decrypt(general);
             EXPECT_EQ(general, plain);
+        }
+    }
+}
+
+namespace {
+
+// Both block paths of the plug-in: the table always, the AES instructions where this processor has them.
+std::vector<RijndaelCipher::BlockPath> blockPaths() {
+    std::vector<RijndaelCipher::BlockPath> paths{RijndaelCipher::BlockPath::Table};
+    if (RijndaelCipher::fastestPath() == RijndaelCipher::BlockPath::Instructions)
+        paths.push_back(RijndaelCipher::BlockPath::Instructions);
+    return paths;
+}
+
+}  // namespace
+
+TEST(RijndaelCipher, BothBlockPathsGiveTheKnownAnswerAndLibmcryptsBytesForEveryKeyLength) {
+    if (blockPaths().size() == 1) std::cout << "[ NOTE     ] no AES instructions here: the table path only\n";
+    for (const auto path : blockPaths()) {
+        RijndaelCipher known;
+        keyed(known, 8, 8, hexBytes("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"));
+        Bytes block = hexBytes("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
+        known.encryptBlocks256(block.data(), 1, path);
+        EXPECT_EQ(block, hexBytes("623d2bd4ca3796dc3d02ecf2f37fb637fd3da58509cebb67ab9265b04db51e7d"));
+
+        for (const int nk : {4, 6, 8}) {
+            for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+                const Bytes key = randomBytes(static_cast<std::size_t>(4 * nk), seed * 31 + nk);
+                RijndaelCipher cipher;
+                keyed(cipher, 8, nk, key);
+                ASSERT_TRUE(cipher.hasBlockSchedule256());
+                McryptOracle oracle(key);
+                const Bytes plain = randomBytes(32 * (seed + 2), seed * 977 + nk);  // odd and even counts
+                Bytes data = plain;
+                cipher.encryptBlocks256(data.data(), data.size() / 32, path);
+                EXPECT_EQ(data, oracle.encrypt(plain)) << "Nk " << nk << " seed " << seed;
+                EXPECT_EQ(oracle.decrypt(data), plain);
+                cipher.decryptBlocks256(data.data(), data.size() / 32, path);
+                EXPECT_EQ(data, plain) << "Nk " << nk << " seed " << seed;
+            }
         }
     }
 }

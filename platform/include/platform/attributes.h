@@ -1,6 +1,6 @@
 // File attributes. Read-only is the absence of all write permission bits; hidden, system, archive and
-// temporary live in the "user.DOSATTRIB" extended attribute (written as the text "0x<hex>"; the binary
-// versioned form is read too). A name starting with '.' is hidden as well. On file systems without user
+// temporary live in the "user.DOSATTRIB" extended attribute (written as the text "0x<hex>", or as the
+// binary versioned record once it also holds a creation time; both forms are read). A name starting with '.' is hidden as well. On file systems without user
 // extended attributes the stored attributes read as absent and setting them does nothing, quietly.
 #pragma once
 

@@ -1,6 +1,7 @@
 // File times: 100-nanosecond intervals since 1 January 1601 UTC. The creation time is the file system's
-// birth time, or the one set through SetFileTime (kept in the "user.velmora.btime" extended attribute,
-// which wins when present); where neither exists, the earlier of the last-write and change times.
+// birth time, or the one set through SetFileTime (kept in the binary form of the "user.DOSATTRIB" extended
+// attribute beside the stored attributes, which wins when present; the older "user.velmora.btime" is still
+// read); where neither exists, the earlier of the last-write and change times.
 //
 // Local time uses the process's time zone (TZ) with the daylight-saving rule of the moment converted, not
 // of the moment of the call: a summer date reads as summer time all year round, and results do not

@@ -40,6 +40,12 @@ class RijndaelCipher {
     bool hasBlockSchedule256() const noexcept { return m_schedule256; }
     void encryptBlock256(std::uint8_t* block) const noexcept;
     void decryptBlock256(std::uint8_t* block) const noexcept;
+    // Runs of whole blocks, on the round table or on the processor's AES instructions (same bytes).
+    enum class BlockPath { Table, Instructions };
+    // The instructions where this processor has them, else the table.
+    static BlockPath fastestPath() noexcept;
+    void encryptBlocks256(std::uint8_t* data, std::size_t count, BlockPath path) const noexcept;
+    void decryptBlocks256(std::uint8_t* data, std::size_t count, BlockPath path) const noexcept;
     // Clears what the block calls left of their working words on the stack; called once a run of
     // blocks ends, from the same stack depth as the block calls.
     [[gnu::noinline]] static void scrubBlockState() noexcept;
