@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs age with its passphrase typed on a pseudo-terminal, as a user would, and prints the child's wall
-time in seconds. Usage: agepty.py PASSPHRASE age ARGS..."""
+time and CPU time (user + system) in seconds. Usage: agepty.py PASSPHRASE age ARGS..."""
 import os
 import pty
 import sys
@@ -25,6 +25,6 @@ while True:
         os.write(fd, passphrase)
         seen = seen[seen.index(b"passphrase") + len(b"passphrase"):]
         seen = seen[seen.index(b":") + 1:]
-_, status = os.waitpid(pid, 0)
-print(f"{time.monotonic() - start:.3f}")
+_, status, usage = os.wait4(pid, 0)
+print(f"{time.monotonic() - start:.3f} {usage.ru_utime + usage.ru_stime:.3f}")
 sys.exit(os.waitstatus_to_exitcode(status))
