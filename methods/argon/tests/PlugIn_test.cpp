@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "ArgonboxTestSupport.h"
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 #include "MethodErrors.h"
 #include "StreamKey.h"
 #include "component/ClassInfo.h"
