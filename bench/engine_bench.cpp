@@ -46,9 +46,13 @@ std::u16string plainFile() {
     return fromUtf8(file.string());
 }
 
+// The engine with Blockrune selected, wherever the sorted plug-in folder puts it among the methods.
 ObjectRef selectedEngine() {
     ObjectRef engine = CreateObject(u"Ciphercore.EncryptObject");
-    letProperty(engine, u"SelectedMethod", 1);
+    const ObjectRef methods = getProperty(engine, u"EncryptionMethods").toObject();
+    for (std::int32_t i = 1; i <= getProperty(methods, u"Count").toLong(); ++i)
+        if (getProperty(getProperty(methods, u"Item", i).toObject(), u"Title").toString() == u" Blockrune")
+            letProperty(engine, u"SelectedMethod", i);
     letProperty(engine, u"Key", u"benchmark password");
     return engine;
 }

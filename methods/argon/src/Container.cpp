@@ -1,0 +1,121 @@
+#include "Container.h"
+
+#include <sodium.h>
+
+#include <vector>
+
+#include "MethodErrors.h"
+#include "StreamKey.h"
+
+namespace velmora::argonbox {
+namespace {
+
+static_assert(kStreamHeaderBytes == crypto_secretstream_xchacha20poly1305_HEADERBYTES);
+static_assert(kChunkOverhead == crypto_secretstream_xchacha20poly1305_ABYTES);
+static_assert(kKeyBytes == crypto_secretstream_xchacha20poly1305_KEYBYTES);
+static_assert(kSaltBytes == crypto_pwhash_SALTBYTES);
+
+// The stream's state holds the key: it is wiped when the operation ends, however it ends.
+struct StreamState {
+    crypto_secretstream_xchacha20poly1305_state value;
+    ~StreamState() { sodium_memzero(&value, sizeof value); }
+};
+
+// The first chunk is bound to the header; the others carry no additional data.
+struct AdditionalData {
+    const std::uint8_t* data;
+    unsigned long long size;
+};
+AdditionalData additionalData(bool firstChunk, const std::array<std::uint8_t, kHeaderBytes>& header) {
+    return firstChunk ? AdditionalData{header.data(), header.size()} : AdditionalData{nullptr, 0};
+}
+
+}  // namespace
+
+void seal(ByteSource& plain, ByteSink& sealed, const SecureBytes& password, const Parameters& parameters,
+          ChunkObserver& observer) {
+    ContainerHeader header{parameters, {}};
+    requireSodium();
+    randombytes_buf(header.salt.data(), header.salt.size());
+    const std::array<std::uint8_t, kHeaderBytes> headerBytes = header.bytes();
+
+    StreamState state;
+    std::array<std::uint8_t, kStreamHeaderBytes> streamHeader{};
+    {
+        const SecureBytes key = streamKey(password, header);
+        crypto_secretstream_xchacha20poly1305_init_push(&state.value, streamHeader.data(),
+                                                        key.bytes().data());
+    }
+    sealed.write(headerBytes);
+    sealed.write(streamHeader);
+
+    const std::uint64_t total = plain.size();
+    observer.progressed(0, total);
+    SecureBytes chunk(parameters.chunkBytes);
+    std::vector<std::uint8_t> out(parameters.chunkBytes + kChunkOverhead);
+    std::uint64_t done = 0;
+    for (bool first = true;; first = false) {
+        const std::size_t length = plain.read(chunk.bytes());
+        // A short chunk is the last one; after a full one there may be more, or an empty last chunk.
+        const bool last = length < parameters.chunkBytes;
+        const AdditionalData ad = additionalData(first, headerBytes);
+        unsigned long long outLength = 0;
+        crypto_secretstream_xchacha20poly1305_push(&state.value, out.data(), &outLength, chunk.bytes().data(),
+                                                   length, ad.data, ad.size,
+                                                   last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                                                        : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+        sealed.write(std::span(out).first(static_cast<std::size_t>(outLength)));
+        done += length;
+        observer.progressed(done, total);
+        if (last) break;
+    }
+}
+
+ContainerStart readStart(ByteSource& sealed) {
+    std::array<std::uint8_t, kPrefixBytes> prefix{};
+    const std::size_t length = sealed.read(prefix);
+    ContainerStart start{ContainerHeader::parse(std::span(prefix).first(length)), {}, {}};
+    if (length < kPrefixBytes) raiseMethodError(methodError::WrongPasswordOrDamaged);
+    std::copy_n(prefix.begin(), kHeaderBytes, start.headerBytes.begin());
+    std::copy_n(prefix.begin() + kHeaderBytes, kStreamHeaderBytes, start.streamHeader.begin());
+    return start;
+}
+
+void openChunks(const ContainerStart& start, ByteSource& sealed, ByteSink& plain, const SecureBytes& password,
+                ChunkObserver& observer) {
+    StreamState state;
+    {
+        const SecureBytes key = streamKey(password, start.header);
+        if (crypto_secretstream_xchacha20poly1305_init_pull(&state.value, start.streamHeader.data(),
+                                                            key.bytes().data()) != 0)
+            raiseMethodError(methodError::WrongPasswordOrDamaged);
+    }
+    const std::size_t chunkBytes = start.header.parameters.chunkBytes;
+    const std::uint64_t total = sealed.size() > kPrefixBytes ? sealed.size() - kPrefixBytes : 0;
+    observer.progressed(0, total);
+    std::vector<std::uint8_t> in(chunkBytes + kChunkOverhead);
+    SecureBytes chunk(chunkBytes);
+    std::uint64_t done = 0;
+    for (bool first = true;; first = false) {
+        const std::size_t length = sealed.read(in);
+        // Nothing left, or less than a tag and a MAC: the FINAL chunk is missing.
+        if (length < kChunkOverhead) raiseMethodError(methodError::WrongPasswordOrDamaged);
+        const AdditionalData ad = additionalData(first, start.headerBytes);
+        unsigned long long chunkLength = 0;
+        unsigned char tag = 0;
+        if (crypto_secretstream_xchacha20poly1305_pull(&state.value, chunk.bytes().data(), &chunkLength, &tag,
+                                                       in.data(), length, ad.data, ad.size) != 0)
+            raiseMethodError(methodError::WrongPasswordOrDamaged);
+        // Chunks are cut at fixed sizes: only the short last one may, and must, be FINAL.
+        const bool last = length < in.size();
+        if (tag != (last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                         : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE))
+            raiseMethodError(methodError::WrongPasswordOrDamaged);
+        plain.write(chunk.bytes().first(static_cast<std::size_t>(chunkLength)));
+        done += length;
+        observer.progressed(done, total);
+        if (last) break;
+    }
+}
+
+}  // namespace velmora::argonbox

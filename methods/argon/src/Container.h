@@ -1,0 +1,42 @@
+// The container: header, secret-stream header and chunks (docs/formats/argonbox.md), written and read in
+// chunks of the header's size, so that memory stays the same whatever the length of the data.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "ContainerHeader.h"
+#include "SecureBytes.h"
+#include "Streams.h"
+
+namespace velmora::argonbox {
+
+// Told after the key is derived (done 0) and after every chunk: bytes done of the total, counted in the
+// plain bytes when sealing and in the chunk bytes when opening.
+class ChunkObserver {
+  public:
+    virtual ~ChunkObserver() = default;
+    virtual void progressed(std::uint64_t done, std::uint64_t total) = 0;
+};
+
+// Encrypts everything the source holds under a fresh random salt and stream header.
+void seal(ByteSource& plain, ByteSink& sealed, const SecureBytes& password, const Parameters& parameters,
+          ChunkObserver& observer);
+
+// The start of a container, read before anything is written: NotThisMethod, UnsupportedParameters or
+// WrongPasswordOrDamaged as ContainerHeader::parse; WrongPasswordOrDamaged when the stream header is cut.
+struct ContainerStart {
+    ContainerHeader header;
+    std::array<std::uint8_t, kHeaderBytes> headerBytes;  // as read: the first chunk's additional data
+    std::array<std::uint8_t, kStreamHeaderBytes> streamHeader;
+};
+ContainerStart readStart(ByteSource& sealed);
+
+// Decrypts the chunks that follow the start into plain. WrongPasswordOrDamaged for a chunk that fails
+// authentication, a full chunk that is not tagged MESSAGE, a short one not tagged FINAL, and a missing
+// FINAL chunk; data after the FINAL chunk fails authentication with it. What plain received before such a
+// failure must not be used: callers commit it only when this returns.
+void openChunks(const ContainerStart& start, ByteSource& sealed, ByteSink& plain, const SecureBytes& password,
+                ChunkObserver& observer);
+
+}  // namespace velmora::argonbox

@@ -1,0 +1,43 @@
+#include "MethodErrors.h"
+
+#include "platform/win32types.h"
+
+namespace velmora::argonbox {
+
+void raiseMethodError(std::int32_t number) {
+    switch (number) {
+        case methodError::SourceMissing:
+            raise(number, u"The source file does not exist.", u"");
+        case methodError::NotThisMethod:
+            raise(number, u"This file was not encrypted with this method.", u"");
+        case methodError::UnsupportedParameters:
+            raise(number, u"The file's encryption parameters are outside the limits this method accepts.",
+                  u"");
+        case methodError::LibraryUnavailable:
+            raise(number, u"The cryptographic library could not be started.", u"");
+        default:
+            raise(methodError::WrongPasswordOrDamaged, u"The password is wrong or the file is damaged.", u"");
+    }
+}
+
+void raiseFileError(DWORD win32Error) {
+    switch (win32Error) {
+        case ERROR_FILE_NOT_FOUND:
+            raise(err::FileNotFound);
+        case ERROR_PATH_NOT_FOUND:
+            raise(err::PathNotFound);
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            raise(err::PermissionDenied);
+        case ERROR_NOT_ENOUGH_MEMORY:
+            raise(err::OutOfMemory);
+        case ERROR_DISK_FULL:
+            raise(err::DiskFull);
+        case ERROR_WRITE_FAULT:
+            raise(err::DeviceIOError);
+        default:
+            raise(err::PathFileAccessError);
+    }
+}
+
+}  // namespace velmora::argonbox
