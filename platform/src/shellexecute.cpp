@@ -19,6 +19,7 @@
 #include "platform/shell.h"
 #include "resolve.h"
 #include "shellgio.h"
+#include "spawn.h"
 
 namespace velmora {
 namespace {
@@ -143,7 +144,9 @@ std::vector<std::string> commandArguments(const std::string& command, const std:
     return args;
 }
 
-int spawnErrorResult(int error) {
+}  // namespace
+
+static int spawnErrorResult(int error) {
     switch (error) {
         case ENOENT:
         case ENOTDIR:
@@ -195,6 +198,8 @@ int startDetached(const std::vector<std::string>& args, const std::string& folde
     }
     return got == sizeof error ? spawnErrorResult(error) : kStarted;
 }
+
+namespace {
 
 std::string startFolder(LPCSTR lpDirectory) {
     if (!lpDirectory || !*lpDirectory) return {};
