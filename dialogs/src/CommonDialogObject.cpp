@@ -54,7 +54,7 @@ bool placing() {
 
 // The caller's optional Flags: its value, or the default, which the caller's variable then receives.
 std::int32_t flagsOrDefault(Variant& flags, std::int32_t fallback) {
-    if (flags.isMissing() || flags.isEmpty()) {
+    if (flags.isMissing()) {
         flags = Variant(fallback);
         return fallback;
     }
@@ -62,7 +62,7 @@ std::int32_t flagsOrDefault(Variant& flags, std::int32_t fallback) {
 }
 
 std::int32_t flagsOrDefault(const Variant& flags, std::int32_t fallback) {
-    return flags.isMissing() || flags.isEmpty() ? fallback : flags.toLong();
+    return flags.isMissing() ? fallback : flags.toLong();
 }
 
 // UTF-8 text cut to at most `limit` bytes without splitting a character.

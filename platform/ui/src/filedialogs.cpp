@@ -173,8 +173,13 @@ BOOL showFileDialog(LPOPENFILENAMEA ofn, bool save) {
     FirstShow hook(dialog, [&dialog, ofn] { callHook(dialog, *ofn); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return FALSE;
 
-    const int chosenFilter = filters.indexOf(dialog.selectedNameFilter());
-    if (chosenFilter >= 0) ofn->nFilterIndex = static_cast<DWORD>(chosenFilter + 1);
+    // Depending on the Qt release the choice comes back with or without its patterns.
+    const QString selected = dialog.selectedNameFilter();
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        if (selected == filters[static_cast<int>(i)] || selected == QString::fromUtf8(pairs[i].description)) {
+            ofn->nFilterIndex = static_cast<DWORD>(i + 1);
+            break;
+        }
     return storeResult(*ofn, dialog.selectedFiles()) ? TRUE : FALSE;
 }
 
