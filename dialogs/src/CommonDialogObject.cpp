@@ -97,7 +97,8 @@ std::vector<std::int32_t> colourIndexes(const Variant& colours) {
     std::vector<std::int32_t> indexes;
     if (!colours.isAllocatedArray() || colours.arrayRef().dimensions() != 1) return indexes;
     const SafeArray& array = colours.arrayRef();
-    for (std::int32_t i = array.lowerBound(); i <= array.upperBound() && indexes.size() < static_cast<std::size_t>(kCustomColors); ++i)
+    for (std::int32_t i = array.lowerBound();
+         i <= array.upperBound() && indexes.size() < static_cast<std::size_t>(kCustomColors); ++i)
         indexes.push_back(i);
     return indexes;
 }

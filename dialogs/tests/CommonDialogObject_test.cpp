@@ -132,7 +132,7 @@ TEST_F(CommonDialog, CancelledFileDialogsClearTheirPropertiesAndSaveRaisesCancel
         m_dialog->setFileTitle(u"a.txt");
         m_dialog->setFilter(u"All\0*.*\0"s);
         m_driver->whenShown(save ? QStringLiteral("dlgSaveFile") : QStringLiteral("dlgOpenFile"),
-                           [](QWidget& window) { DialogDriver::close(window); });
+                            [](QWidget& window) { DialogDriver::close(window); });
         Variant flags = Variant::missing();
         const std::int32_t result =
             save ? m_dialog->ShowSave(ownerHandle(), u"Save it", u"", u"", 0, u"", flags)
@@ -266,7 +266,7 @@ TEST_F(CommonDialog, FontConfirmedWritesTheChoiceBackAndCancelledKeepsTheFont) {
 
 TEST_F(CommonDialog, PageSetupAndPrintAnswerConfirmAndCancel) {
     m_driver->whenShown(QStringLiteral("dlgPageSetup"),
-                       [](QWidget& window) { static_cast<QDialog&>(window).accept(); });
+                        [](QWidget& window) { static_cast<QDialog&>(window).accept(); });
     EXPECT_EQ(m_dialog->ShowPageSetup(ownerHandle(), Variant::missing()), 0);
     m_driver->whenShown(QStringLiteral("dlgPageSetup"), [](QWidget& window) { DialogDriver::close(window); });
     EXPECT_EQ(m_dialog->ShowPageSetup(ownerHandle(), Variant::missing()), -1);
@@ -282,7 +282,7 @@ TEST_F(CommonDialog, PageSetupAndPrintAnswerConfirmAndCancel) {
 
 TEST_F(CommonDialog, FolderCancelledGivesTheInitialFolderWithABackslash) {
     m_driver->whenShown(QStringLiteral("dlgBrowseFolder"),
-                       [](QWidget& window) { DialogDriver::close(window); });
+                        [](QWidget& window) { DialogDriver::close(window); });
     Variant flags = Variant::missing();
     EXPECT_EQ(m_dialog->ShowFolder(ownerHandle(), u"Pick one", u"C:\\Temp", flags), u"C:\\Temp\\");
     EXPECT_EQ(flags.toLong(), 1);
@@ -316,7 +316,7 @@ TEST_F(CommonDialog, NetworkListsTheKnownComputers) {
     EXPECT_EQ(flags.toLong(), 4096);
 
     m_driver->whenShown(QStringLiteral("dlgBrowseComputer"),
-                       [](QWidget& window) { DialogDriver::close(window); });
+                        [](QWidget& window) { DialogDriver::close(window); });
     EXPECT_EQ(m_dialog->ShowNetwork(ownerHandle(), u"", u"", flags), u"");
 }
 

@@ -2,6 +2,7 @@
 // documentation. Runs on a real X server only: VELMORA_SCREENSHOT_DISPLAY=1 xvfb-run -a askpane_tests.
 #include <QDir>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -28,9 +29,14 @@ TEST_F(Screenshot, OpenFileCentredOnItsOwner) {
     std::filesystem::create_directories(folder);
     for (const char* name : {"report.txt", "notes.txt", "budget.ods"}) std::ofstream(folder / name) << name;
 
+    // Wider than the dialog but low, so that it shows on both sides of the dialog centred on it. A palette,
+    // unlike a style sheet, stays with the owner and does not reach the dialog.
     m_owner->setWindowTitle(QStringLiteral("Owner window"));
-    m_owner->setGeometry(380, 300, 260, 160);
-    m_owner->setStyleSheet(QStringLiteral("background: #3a6ea5;"));
+    m_owner->setGeometry(152, 304, 720, 160);
+    QPalette colours = m_owner->palette();
+    colours.setColor(QPalette::Window, QColor(0x3a, 0x6e, 0xa5));
+    m_owner->setPalette(colours);
+    m_owner->setAutoFillBackground(true);
     Ref<CommonDialogObject> dialog = makeObject<CommonDialogObject>();
     dialog->setPosition(2);
     dialog->setInitDirectory(fromUtf8(toSuitePath(folder.string())));
