@@ -178,6 +178,20 @@ TEST_F(CommonDialog, MultipleSelectionGivesTheFolderAndTheNamesSeparatedByNuls) 
     EXPECT_EQ(name.substr(0, name.find(u"\0\0"s)), suite(sandbox()) + u"\0a.txt\0b.txt"s);
 }
 
+TEST_F(CommonDialog, LateBoundCallsMayOmitEveryOptionalArgument) {
+    const ObjectRef dialog(m_dialog);
+    const auto cancel = [](QWidget& window) { DialogDriver::close(window); };
+    m_driver->whenShown(QStringLiteral("dlgOpenFile"), cancel);
+    EXPECT_EQ(call(dialog, u"ShowOpen", ownerHandle()).toLong(), 0);
+    m_driver->whenShown(QStringLiteral("dlgBrowseFolder"), cancel);
+    EXPECT_EQ(call(dialog, u"ShowFolder", ownerHandle()).toString(), u"");  // cancelled, no InitialDir given
+    m_driver->whenShown(QStringLiteral("dlgColor"), cancel);
+    EXPECT_EQ(call(dialog, u"ShowColor", ownerHandle(), 0, Variant()).toLong(), -1);
+    m_driver->whenShown(QStringLiteral("dlgPageSetup"), cancel);
+    EXPECT_EQ(call(dialog, u"ShowPageSetup", ownerHandle()).toLong(), -1);
+    EXPECT_TRUE(m_driver->done());
+}
+
 TEST_F(CommonDialog, NoOwnerMeansNoDialogAndTheEmptyResults) {
     Variant flags = Variant::missing();
     Variant colours;
