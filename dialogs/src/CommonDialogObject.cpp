@@ -17,7 +17,7 @@
 #include "platform/paths.h"
 #include "platform/version.h"
 #include "runtime/numbers.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 #include "ui/commdlg.h"
 #include "ui/devicecaps.h"

@@ -14,7 +14,7 @@
 #include "component/calls.h"
 #include "dialogs/CommonDialogObject.h"
 #include "platform/paths.h"
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "runtime/text.h"
 #include "ui/DialogDriver.h"
 #include "ui/commdlg.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 
 namespace velmora {
 namespace {

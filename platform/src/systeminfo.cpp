@@ -2,7 +2,7 @@
 #include "platform/systeminfo.h"
 
 #include "platform/paths.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 #include "textout.h"
 
 #include <pwd.h>

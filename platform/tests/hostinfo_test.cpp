@@ -8,9 +8,9 @@
 #include "ScopedEnv.h"
 #include "platform/DesktopSettings.h"
 #include "platform/locale.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 #include "platform/sysinfo.h"
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "platform/winexec.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include "platform/keyboard.h"
 #include "platform/messagebox.h"
 #include "platform/shell.h"
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "platform/winexec.h"
 #include "runtime/Error.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 
 namespace velmora {

@@ -4,7 +4,7 @@
 
 #include "platform/locale.h"
 #include "platform/sysinfo.h"
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "platform/tempfiles.h"
 #include "platform/version.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 
 namespace velmora {

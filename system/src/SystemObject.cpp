@@ -7,7 +7,7 @@
 #include "HostQueries.h"
 #include "ReleaseDetection.h"
 #include "SystemRecords.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 
 namespace velmora {

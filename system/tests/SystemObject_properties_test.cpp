@@ -9,8 +9,8 @@
 #include "HostQueries.h"
 #include "component/calls.h"
 #include "platform/locale.h"
-#include "platform/registry.h"
-#include "platform/system.h"
+#include "platform/registryapi.h"
+#include "platform/systeminfo.h"
 #include "runtime/text.h"
 #include "system/SystemObject.h"
 

@@ -14,7 +14,7 @@
 
 #include "CommonDialogSupport.h"
 #include "platform/paths.h"
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "ui/WindowHandles.h"
 #include "ui/commdlg.h"
 #include "ui/messages.h"
