@@ -20,6 +20,7 @@
 #include "resolve.h"
 #include "runtime/ascii.h"
 #include "shellgio.h"
+#include "spawn.h"
 
 namespace velmora {
 namespace {
@@ -137,7 +138,9 @@ std::vector<std::string> commandArguments(const std::string& command, const std:
     return args;
 }
 
-int spawnErrorResult(int error) {
+}  // namespace
+
+static int spawnErrorResult(int error) {
     switch (error) {
         case ENOENT:
         case ENOTDIR:
@@ -189,6 +192,8 @@ int startDetached(const std::vector<std::string>& args, const std::string& folde
     }
     return got == sizeof error ? spawnErrorResult(error) : kStarted;
 }
+
+namespace {
 
 std::string startFolder(LPCSTR lpDirectory) {
     if (!lpDirectory || !*lpDirectory) return {};

@@ -2,18 +2,21 @@
 #include "platform/systeminfo.h"
 
 #include "platform/paths.h"
+#include "platform/registryapi.h"
 #include "textout.h"
 
 #include <pwd.h>
 #include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -66,9 +69,28 @@ BOOL GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
     return TRUE;
 }
 
-BOOL SetComputerNameA(LPCSTR) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
+BOOL SetComputerNameA(LPCSTR lpComputerName) {
+    const std::string_view name = lpComputerName ? lpComputerName : "";
+    if (name.empty() || name.size() > MAX_COMPUTERNAME_LENGTH ||
+        name.find_first_of(" \"/\\[]:|<>+=;,?*") != std::string_view::npos ||
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, velmora::kPendingComputerNameKey, 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        const std::string value(name);
+        status = RegSetValueExA(key, "ComputerName", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(status));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL GetUserNameA(LPSTR lpBuffer, LPDWORD pcbBuffer) {

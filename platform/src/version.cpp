@@ -3,7 +3,8 @@
 #include <cstring>
 
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
-    if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
+    if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) &&
+                  info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -12,5 +13,13 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
     info->dwBuildNumber = 0;
     info->dwPlatformId = VER_PLATFORM_WIN32_NT;
     std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+    if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA)) {
+        auto* extended = reinterpret_cast<OSVERSIONINFOEXA*>(info);
+        extended->wServicePackMajor = 0;
+        extended->wServicePackMinor = 0;
+        extended->wSuiteMask = 0;
+        extended->wProductType = VER_NT_WORKSTATION;
+        extended->wReserved = 0;
+    }
     return TRUE;
 }

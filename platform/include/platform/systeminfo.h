@@ -16,7 +16,11 @@ constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
 // original reports the NetBIOS name. *nSize: buffer size in; length out, or the size needed with the NUL
 // and FALSE with ERROR_BUFFER_OVERFLOW.
 BOOL GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize);
-// Renaming the machine is not ours to do: FALSE with ERROR_ACCESS_DENIED, as for a user without the right.
+// As on the original, a new name takes effect at the next start: it is recorded as the pending name
+// (HKLM\SYSTEM\CurrentControlSet\Control\ComputerName\ComputerName, value "ComputerName") in the suite's
+// registry, and GetComputerNameA keeps reporting the active name. The real machine is never renamed.
+// FALSE with ERROR_INVALID_PARAMETER for a null or empty name, one longer than MAX_COMPUTERNAME_LENGTH or
+// one holding a character NetBIOS names forbid; FALSE with the registry's error when it cannot be written.
 BOOL SetComputerNameA(LPCSTR lpComputerName);
 // The login name of the effective user. *pcbBuffer: buffer size in; out, the length *with* the NUL (a
 // Win32 quirk), or the size needed and FALSE with ERROR_INSUFFICIENT_BUFFER.
@@ -42,3 +46,9 @@ DWORD GetCurrentThreadId();
 DWORD GetTickCount();
 // Sleeps at least dwMilliseconds (INFINITE: for ever); Sleep(0) yields the processor.
 void Sleep(DWORD dwMilliseconds);
+
+namespace velmora {
+// Where SetComputerNameA records the pending name.
+constexpr const char* kPendingComputerNameKey =
+    "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
+}  // namespace velmora
