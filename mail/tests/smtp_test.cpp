@@ -251,7 +251,8 @@ TEST_F(Smtp, OmitHeaderSendsOnlyTheBody) {
     ASSERT_TRUE(object->SendEmail(u"subject", u"just the body"));
     const auto messages = server.waitForMessages(1);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].data, "just the body\r\n");
+    // The terminator's own CR LF follows the body's.
+    EXPECT_EQ(messages[0].data, "just the body\r\n\r\n");
 }
 
 TEST_F(Smtp, AttachmentsAreCheckedWhenAddedAndWhenSent) {

@@ -43,7 +43,7 @@ class Handler:
     async def handle_DATA(self, server, session, envelope):
         lines = [("EHLO " if session.extended_smtp else "HELO ") + str(session.host_name)]
         if session.authenticated:
-            lines.append("AUTH " + session.login_data.login.decode())
+            lines.append("AUTH " + session.auth_data.login.decode())
         if session.ssl is not None:
             lines.append("TLS")
         lines.append("MAIL FROM:<" + envelope.mail_from + ">")
@@ -56,7 +56,7 @@ def authenticator(server, session, envelope, mechanism, auth_data):
     from aiosmtpd.smtp import AuthResult
     user, _, password = args.auth.partition(":")
     ok = auth_data.login == user.encode() and auth_data.password == password.encode()
-    return AuthResult(success=ok, handled=False)
+    return AuthResult(success=ok, handled=False, auth_data=auth_data)
 
 
 async def raw(reader, writer):

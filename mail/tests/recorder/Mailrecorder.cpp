@@ -60,6 +60,10 @@ void failIfAsked(const std::string& member) {
     raise(number, u"Failed on purpose", fromUtf8(member));
 }
 
+constexpr char16_t kSession[] = u"MAPISession";
+constexpr char16_t kMessages[] = u"MAPIMessages";
+constexpr char16_t kNotes[] = u"NotesSession";
+
 class Recorder : public Object {
   public:
     explicit Recorder(std::u16string name) : m_name(std::move(name)) {}
@@ -108,9 +112,10 @@ class Recorder : public Object {
     std::map<std::string, Variant> m_properties;
 };
 
-// An empty member table: the recorder answers every name itself.
+// An empty member table of the class's name: the recorder answers every name itself.
+template <const char16_t* Name>
 const ClassInfo& emptyInfo() {
-    static const ClassInfo info = ClassBuilder<ComObject>(u"Recorder").build();
+    static const ClassInfo info = ClassBuilder<ComObject>(Name).build();
     return info;
 }
 
@@ -120,17 +125,14 @@ ObjectRef create() {
     return makeObject<Recorder>(Name);
 }
 
-constexpr char16_t kSession[] = u"MAPISession";
-constexpr char16_t kMessages[] = u"MAPIMessages";
-constexpr char16_t kNotes[] = u"NotesSession";
 
 ClassTable makeClassTable() {
     return ClassTable(u"Mailrecorder")
-        .add(CoClass{u"{5B0E9C1A-7D3F-4E2B-9A61-3C8D2F4B7E01}", u"SimpleMAPI.MAPISession", &emptyInfo,
+        .add(CoClass{u"{5B0E9C1A-7D3F-4E2B-9A61-3C8D2F4B7E01}", u"SimpleMAPI.MAPISession", &emptyInfo<kSession>,
                      &create<kSession>})
-        .add(CoClass{u"{5B0E9C1A-7D3F-4E2B-9A61-3C8D2F4B7E02}", u"SimpleMAPI.MAPIMessages", &emptyInfo,
+        .add(CoClass{u"{5B0E9C1A-7D3F-4E2B-9A61-3C8D2F4B7E02}", u"SimpleMAPI.MAPIMessages", &emptyInfo<kMessages>,
                      &create<kMessages>})
-        .add(CoClass{u"{5B0E9C1A-7D3F-4E2B-9A61-3C8D2F4B7E03}", u"Notes.Notessession", &emptyInfo,
+        .add(CoClass{u"{5B0E9C1A-7D3F-4E2B-9A61-3C8D2F4B7E03}", u"Notes.Notessession", &emptyInfo<kNotes>,
                      &create<kNotes>});
 }
 
