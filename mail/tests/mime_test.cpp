@@ -2,8 +2,10 @@
 // independent oracle, the binary-digit helpers against the direct encoder, the 16-bit list counts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 
@@ -126,17 +128,20 @@ TEST_F(Mime, Base64Of100MegabytesAgainstCoreutils) {
         std::memcpy(bytes.data() + i, &value, 8);
     }
     const std::string path = writeFile("big.bin", bytes);
-    const auto start = std::chrono::steady_clock::now();
-    const std::string ours = mail::base64Lines(bytes);
-    const double oursSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    bytes.clear();
-    bytes.shrink_to_fit();
-    const auto peerStart = std::chrono::steady_clock::now();
-    const int status = std::system(("base64 -w 68 '" + path + "' > /dev/null").c_str());
-    const double peerSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - peerStart).count();
-    EXPECT_EQ(status, 0);
+    // Best of two rounds each, alternating, so that a busy machine weighs on both alike.
+    double oursSeconds = 1e9;
+    double peerSeconds = 1e9;
+    std::string ours;
+    for (int round = 0; round < 2; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        ours = mail::base64Lines(bytes);
+        oursSeconds = std::min(
+            oursSeconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        const auto peerStart = std::chrono::steady_clock::now();
+        EXPECT_EQ(std::system(("base64 -w 68 '" + path + "' > /dev/null").c_str()), 0);
+        peerSeconds = std::min(
+            peerSeconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - peerStart).count());
+    }
     EXPECT_EQ(ours.size(), (size + 2) / 3 * 4 + (size + 50) / 51 * 2);
     std::printf("[ figures ] base64 of 100 MB in 68-character lines: %.0f MB/s; base64 -w 68: %.0f MB/s\n",
                 100 / oursSeconds, 100 / peerSeconds);

@@ -10,9 +10,10 @@ split (a correct dialogue whose replies come in pieces and several lines).
 import argparse
 import asyncio
 import itertools
+import logging
 import os
 import ssl
-import sys
+import warnings
 
 parser = argparse.ArgumentParser()
 parser.add_argument("--dir", required=True)
@@ -21,6 +22,9 @@ parser.add_argument("--auth", help="USER:PASSWORD that AUTH LOGIN accepts")
 parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"), help="offer STARTTLS with this certificate")
 parser.add_argument("--reject", action="append", default=[], help="answer 550 to RCPT of this address")
 args = parser.parse_args()
+# Sessions a test ends on purpose (a refused certificate) are not news.
+logging.getLogger("mail.log").setLevel(logging.CRITICAL)
+warnings.simplefilter("ignore", DeprecationWarning)
 counter = itertools.count(1)
 
 
