@@ -7,6 +7,7 @@
 #include <regex>
 #include <sstream>
 
+#include "ChildProcess.h"
 #include "GuiTestSupport.h"
 #include "component/calls.h"
 #include "logging/LogObject.h"
@@ -134,4 +135,18 @@ TEST_F(Logging, OnlyErrorsWithANumberOpenTheDialog) {
     log(u"with number", 53, 2, true, true);  // the dialog, and no mail until Send
     ASSERT_NE(object->dialog(), nullptr);
     EXPECT_TRUE(object->dialog()->isVisible());
+}
+
+TEST_F(Logging, AMailThatCannotGoOutShowsTheMessageBoxAndKeepsTheLine) {
+    // No mail server program registered: creating the mail object fails inside Log.
+    ASSERT_EQ(test::runProgram(VELMORA_POSTWIRE_PATH, {"/unregserver"}).status, 0);
+    object->setEmailAddress(u"bugs@example.test");
+    object->setSMTPServer(u"127.0.0.1:9");
+    log(u"cannot mail", 5, 2, false, true);
+    const auto shown = messages.messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, "Class CTracebook Function Log()");
+    EXPECT_NE(shown[0].text.find("can't create object"), std::string::npos) << shown[0].text;
+    EXPECT_EQ(shown[0].type, MB_OK);
+    EXPECT_NE(readFile(file).find(",cannot mail,5\r\n"), std::string::npos);
 }
