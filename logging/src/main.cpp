@@ -7,6 +7,7 @@
 #include "logging/Tracebook.h"
 #include "logging/frmMain.h"
 #include "ui/GuiApplication.h"
+#include "ui/headless.h"
 
 int main(int argc, char** argv) {
     using namespace velmora;
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     const ServerCommand command = parseServerCommand(argc, argv);
     if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
 
+    // Logging needs no screen; a dialog asked for without one has nowhere to go but does no harm.
+    useOffscreenWithoutDisplay();
     GuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     LocalServer server(table, command.fd);

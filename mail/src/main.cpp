@@ -2,11 +2,11 @@
 // serves its socket, so it runs a GUI application object like the other servers; without a display it
 // runs on the offscreen platform.
 #include <QSocketNotifier>
-#include <cstdlib>
 
 #include "component/LocalServer.h"
 #include "mail/Postwire.h"
 #include "ui/GuiApplication.h"
+#include "ui/headless.h"
 
 int main(int argc, char** argv) {
     using namespace velmora;
@@ -14,9 +14,7 @@ int main(int argc, char** argv) {
     const ServerCommand command = parseServerCommand(argc, argv);
     if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
 
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!display || !*display) && (!wayland || !*wayland)) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    useOffscreenWithoutDisplay();
     GuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     LocalServer server(table, command.fd);
