@@ -1,6 +1,8 @@
 #include "base64.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace velmora::mail {
 namespace {
@@ -9,15 +11,26 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 constexpr std::size_t kLineChars = 68;
 constexpr std::size_t kLineBytes = kLineChars / 4 * 3;
 
+// Two output characters for every 12 bits: half the lookups of one character per 6 bits.
+struct PairTable {
+    char pairs[4096][2];
+    constexpr PairTable() : pairs() {
+        for (int i = 0; i < 4096; ++i) {
+            pairs[i][0] = kAlphabet[i >> 6];
+            pairs[i][1] = kAlphabet[i & 63];
+        }
+    }
+};
+constexpr PairTable kPairs;
+
 // Appends the encoding of bytes (the last group padded) at out, which has room for it.
 char* encodeInto(const unsigned char* in, std::size_t size, char* out) {
     std::size_t i = 0;
     for (; i + 3 <= size; i += 3) {
         const std::uint32_t group = std::uint32_t{in[i]} << 16 | std::uint32_t{in[i + 1]} << 8 | in[i + 2];
-        *out++ = kAlphabet[group >> 18];
-        *out++ = kAlphabet[group >> 12 & 63];
-        *out++ = kAlphabet[group >> 6 & 63];
-        *out++ = kAlphabet[group & 63];
+        std::memcpy(out, kPairs.pairs[group >> 12], 2);
+        std::memcpy(out + 2, kPairs.pairs[group & 0xFFF], 2);
+        out += 4;
     }
     if (const std::size_t rest = size - i) {
         std::uint32_t group = std::uint32_t{in[i]} << 16;
