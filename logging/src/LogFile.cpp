@@ -3,40 +3,31 @@
 #include "platform/attributes.h"
 #include "platform/fileops.h"
 #include "platform/files.h"
-#include "platform/system.h"
+#include "platform/owned.h"
+#include "platform/systeminfo.h"
 
 namespace velmora {
 namespace {
 
-class OpenLog {
-  public:
+// The log opened for appending; the error of a refused open.
+struct OpenLog {
     explicit OpenLog(const std::string& path)
-        : m_handle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr)),
-          m_error(m_handle == INVALID_HANDLE_VALUE ? GetLastError() : 0) {}
-    ~OpenLog() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-    }
-    OpenLog(const OpenLog&) = delete;
-    OpenLog& operator=(const OpenLog&) = delete;
+        : handle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)),
+          error(handle ? 0 : GetLastError()) {}
 
-    bool ok() const noexcept { return m_handle != INVALID_HANDLE_VALUE; }
-    DWORD error() const noexcept { return m_error; }
-    HANDLE handle() const noexcept { return m_handle; }
-
-  private:
-    HANDLE m_handle;
-    DWORD m_error;
+    OwnedHandle handle;
+    DWORD error;
 };
 
 // The file's length, or 0 when it does not exist; -1 when it cannot be read.
 std::int64_t lengthOf(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
+    const OwnedHandle file(CreateFileA(path.c_str(), 0,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
     DWORD high = 0;
-    const DWORD low = GetFileSize(file, &high);
-    CloseHandle(file);
+    const DWORD low = GetFileSize(file.get(), &high);
     return static_cast<std::int64_t>(high) << 32 | low;
 }
 
@@ -52,21 +43,21 @@ bool appendLogLine(const std::string& path, std::string_view bytes, std::int32_t
         // file may pass the limit by one line.
         if (lengthOf(path) >= maxFileSize) DeleteFileA(path.c_str());
         OpenLog log(path);
-        if (!log.ok()) {
-            if (log.error() != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= giveUp)
+        if (!log.handle) {
+            if (log.error != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= giveUp)
                 return false;
             Sleep(2);
             continue;
         }
         SetLastError(ERROR_SUCCESS);
-        if (SetFilePointer(log.handle(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+        if (SetFilePointer(log.handle.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
             GetLastError() != ERROR_SUCCESS)
             return false;
         DWORD written = 0;
         const bool ok =
-            WriteFile(log.handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            WriteFile(log.handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
             written == bytes.size();
-        FlushFileBuffers(log.handle());
+        FlushFileBuffers(log.handle.get());
         return ok;
     }
 }

@@ -7,12 +7,12 @@
 #include <regex>
 #include <sstream>
 
-#include "ChildProcess.h"
-#include "GuiTestSupport.h"
 #include "component/calls.h"
 #include "logging/LogObject.h"
 #include "platform/messagebox.h"
 #include "runtime/text.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/GuiTest.h"
 
 using namespace velmora;
 

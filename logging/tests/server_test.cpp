@@ -16,14 +16,14 @@
 #include <set>
 #include <sstream>
 
-#include "ChildProcess.h"
-#include "GuiTestSupport.h"
-#include "SmtpTestServer.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "logging/LogObject.h"
 #include "platform/messagebox.h"
 #include "runtime/text.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/GuiTest.h"
+#include "testsupport/SmtpTestServer.h"
 
 extern char** environ;
 

@@ -12,9 +12,10 @@
 #include "platform/attributes.h"
 #include "platform/files.h"
 #include "platform/library.h"
+#include "platform/owned.h"
 #include "platform/paths.h"
 #include "platform/queue.h"
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "platform/wininet.h"
 #include "runtime/Error.h"
 #include "runtime/datetime.h"
@@ -477,21 +478,17 @@ std::u16string cSMTP::GetMIMEHeader(const std::u16string& vsBoundaryID) const {
 
 std::string cSMTP::fileBytes(const std::u16string& path) {
     const std::string name = toUtf8(path);
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const OwnedHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         raise(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? err::FileNotFound
                                                                              : err::PermissionDenied,
               u"cSMTP");
     }
-    struct Close {
-        HANDLE h;
-        ~Close() { CloseHandle(h); }
-    } closer{file};
     std::string bytes;
     char buffer[1 << 16];
-    for (DWORD got = 0; ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0;)
+    for (DWORD got = 0; ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0;)
         bytes.append(buffer, got);
     return bytes;
 }

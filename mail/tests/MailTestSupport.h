@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "GuiTestSupport.h"
 #include "component/CallbackSink.h"
 #include "component/EventSource.h"
 #include "runtime/Variant.h"
 #include "runtime/text.h"
+#include "testsupport/GuiTest.h"
 
 namespace velmora::test {
 

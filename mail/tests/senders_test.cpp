@@ -6,12 +6,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "ChildProcess.h"
 #include "MailTestSupport.h"
 #include "mail/EmailObject.h"
 #include "mail/cDefaultEmail.h"
 #include "mail/cMAPI.h"
 #include "runtime/Error.h"
+#include "testsupport/ChildProcess.h"
 
 using namespace velmora;
 using namespace velmora::test;

@@ -2,12 +2,12 @@
 // SMTP to a real server on loopback, its events crossing the process boundary.
 #include <gtest/gtest.h>
 
-#include "ChildProcess.h"
 #include "MailTestSupport.h"
-#include "SmtpTestServer.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "runtime/Error.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/SmtpTestServer.h"
 
 using namespace velmora;
 using namespace velmora::test;

@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "MailTestSupport.h"
-#include "SmtpTestServer.h"
 #include "mail/EmailObject.h"
 #include "mail/cSMTP.h"
 #include "runtime/Error.h"
+#include "testsupport/SmtpTestServer.h"
 
 using namespace velmora;
 using namespace velmora::test;
