@@ -1,0 +1,29 @@
+// Postwire.exe: the mail server. It shows no window, but the SMTP client's waits run the event loop that
+// serves its socket, so it runs a GUI application object like the other servers; without a display it
+// runs on the offscreen platform.
+#include <QSocketNotifier>
+
+#include "component/LocalServer.h"
+#include "mail/Postwire.h"
+#include "ui/GuiApplication.h"
+#include "ui/headless.h"
+
+int main(int argc, char** argv) {
+    using namespace velmora;
+    const ClassTable& table = postwire::classTable();
+    const ServerCommand command = parseServerCommand(argc, argv);
+    if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
+
+    useOffscreenWithoutDisplay();
+    GuiApplication app(argc, argv);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    LocalServer server(table, command.fd);
+    server.onFinished([&app] { app.quit(); });
+    QSocketNotifier notifier(server.fd(), QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&server, &notifier] {
+        server.servePending();
+        if (server.fd() < 0) notifier.setEnabled(false);
+    });
+    if (server.finished()) return 0;
+    return app.exec();
+}
