@@ -6,6 +6,7 @@
 #include "platform/library.h"
 #include "runtime/Error.h"
 #include "runtime/nativenames.h"
+#include "runtime/strings.h"
 
 namespace velmora {
 
@@ -101,17 +102,13 @@ std::u16string programPath() {
         }
         path.resize(path.size() * 2);
     }
-    const auto slash = path.find_last_of('\\');
-    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    const std::u16string full = fromNativeName(path);
+    const auto slash = full.find_last_of(u'\\');
+    std::u16string folder = slash == std::u16string::npos ? std::u16string() : full.substr(0, slash + 1);
+    std::u16string name = slash == std::u16string::npos ? full : full.substr(slash + 1);
     // The program's name without its extension, as the platform reports it, then ".exe".
-    if (name.size() > 4) {
-        std::string extension = name.substr(name.size() - 4);
-        for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (extension == ".exe") name.resize(name.size() - 4);
-    }
-    return fromNativeName(folder + name + ".exe");
+    if (LCase(Right(name, 4)) == u".exe") name.resize(name.size() - 4);
+    return folder + name + u".exe";
 }
 
 }  // namespace velmora
