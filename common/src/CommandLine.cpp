@@ -6,7 +6,7 @@
 #include "platform/library.h"
 #include "runtime/Error.h"
 #include "runtime/nativenames.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 
 namespace velmora {
 

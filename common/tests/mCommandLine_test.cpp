@@ -5,6 +5,7 @@
 #include "common/CommandLine.h"
 #include "common/mPublic.h"
 #include "runtime/Error.h"
+#include "testsupport/Errors.h"
 
 namespace velmora {
 namespace {
@@ -18,7 +19,7 @@ TEST(mCommandLineTest, KeepsOneListForTheProgram) {
     EXPECT_EQ(mCommandLine::argument(0), programPath());
     EXPECT_EQ(mCommandLine::argument(1), u"/v");
     EXPECT_EQ(mCommandLine::argument(2), u"C:\\My Files\\a b.zqf");
-    EXPECT_THROW(mCommandLine::argument(3), RuntimeError);
+    EXPECT_EQ(test::errorNumberOf([] { mCommandLine::argument(3); }), err::SubscriptOutOfRange);
 
     mCommandLine::parseCommandLine(u"a \"b c\"");
     EXPECT_EQ(mCommandLine::argumentCount(), 2);

@@ -1,7 +1,7 @@
 #include "GuiHost.h"
 
 #include "platform/library.h"
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "ui/GuiSession.h"
 
 namespace velmora::objcall {

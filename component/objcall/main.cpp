@@ -13,6 +13,7 @@
 #include "component/calls.h"
 #include "component/hresult.h"
 #include "platform/library.h"
+#include "platform/owned.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -64,19 +65,17 @@ ObjectRef makeRecordingSink() {
 // Calls the DllRegisterServer / DllUnregisterServer entry point of a library file.
 int runRegistration(const std::string& file, bool unregister) {
     const char* entryName = unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    HMODULE module = LoadLibraryA(file.c_str());
+    const OwnedLibrary module(LoadLibraryA(file.c_str()));
     if (!module) {
         std::printf("error %u objcall: %s could not be loaded\n", GetLastError(), file.c_str());
         return 1;
     }
-    auto entry = reinterpret_cast<HRESULT (*)()>(GetProcAddress(module, entryName));
+    auto entry = reinterpret_cast<HRESULT (*)()>(GetProcAddress(module.get(), entryName));
     if (!entry) {
         std::printf("error 429 objcall: %s has no %s entry point\n", file.c_str(), entryName);
-        FreeLibrary(module);
         return 1;
     }
-    HRESULT status = entry();
-    FreeLibrary(module);
+    const HRESULT status = entry();
     if (status != hr::Ok) {
         std::printf("error %d objcall: %s failed (0x%08X)\n", status, entryName,
                     static_cast<unsigned>(status));

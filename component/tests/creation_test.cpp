@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "component/ClassFactory.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
@@ -17,6 +16,8 @@
 #include "platform/library.h"
 #include "platform/paths.h"
 #include "runtime/Error.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/Errors.h"
 
 using namespace velmora;
 
@@ -36,20 +37,9 @@ ObjectRef noObject() {
     return {};
 }
 
-int errorNumberOf(auto&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
-using Output = velmora::test::ProgramOutput;
-
-Output objcall(const std::vector<std::string>& args) {
-    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
-}
+using test::errorNumberOf;
+using test::objcall;
+using test::Output;
 
 class Creation : public ::testing::Test {
   protected:

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 extern char** environ;
 
@@ -91,9 +91,8 @@ TEST(GaugeboxThroughObjcall, TheWindowStaysWhileWaitRunsAndGoesWithTheObject) {
     std::atomic<bool> ended{false};
     velmora::test::ProgramOutput out;
     std::thread run([&] {
-        out = velmora::test::runProgram(VELMORA_OBJCALL_PATH,
-                                        {"--gui", "Gaugebox.ProgressObject", "Initialize(s:" + caption + ")",
-                                         "@wait(6000)", "FormCaption"});
+        out = velmora::test::objcall(
+            {"--gui", "Gaugebox.ProgressObject", "Initialize(s:" + caption + ")", "@wait(6000)", "FormCaption"});
         ended = true;
     });
     const bool shown = waitFor(true, caption);

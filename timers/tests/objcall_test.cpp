@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 namespace {
 
-using Output = velmora::test::ProgramOutput;
+using velmora::test::objcall;
+using velmora::test::Output;
 using Clock = std::chrono::steady_clock;
-
-Output objcall(const std::vector<std::string>& args) {
-    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
-}
 
 int count(const std::string& text, const std::string& piece) {
     int n = 0;
