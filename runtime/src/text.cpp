@@ -1,10 +1,15 @@
 // UTF-8 <-> UTF-16 at the edges of the component interfaces.
 #include "runtime/text.h"
 
+#include "runtime/nativenames.h"
+
 namespace velmora {
 
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
+// Lone low surrogates that stand for the bytes 0x80..0xFF of a name that is not valid UTF-8.
+constexpr char32_t kEscapeFirst = 0xDC80;
+constexpr char32_t kEscapeLast = 0xDCFF;
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -43,6 +48,9 @@ std::string toUtf8(std::u16string_view text) {
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (c >= kEscapeFirst && c <= kEscapeLast) {
+            out += static_cast<char>(c - 0xDC00);
+            continue;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = kReplacement;
         }
@@ -51,7 +59,9 @@ std::string toUtf8(std::u16string_view text) {
     return out;
 }
 
-std::u16string fromUtf8(std::string_view text) {
+namespace {
+// Decodes UTF-8; a byte that starts no valid sequence becomes U+FFFD, or its escape when escapeBytes.
+std::u16string decodeUtf8(std::string_view text, bool escapeBytes) {
     std::u16string out;
     out.reserve(text.size());
     std::size_t i = 0;
@@ -80,7 +90,7 @@ std::u16string fromUtf8(std::string_view text) {
         static constexpr char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
         if (ok && (c < minimum[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
         if (!ok) {
-            appendUtf16(out, kReplacement);
+            appendUtf16(out, escapeBytes ? 0xDC00 + lead : kReplacement);
             ++i;
             continue;
         }
@@ -88,6 +98,15 @@ std::u16string fromUtf8(std::string_view text) {
         i += static_cast<std::size_t>(extra) + 1;
     }
     return out;
+}
+}  // namespace
+
+std::u16string fromUtf8(std::string_view text) {
+    return decodeUtf8(text, false);
+}
+
+std::u16string fromNativeName(std::string_view bytes) {
+    return decodeUtf8(bytes, true);
 }
 
 }  // namespace velmora

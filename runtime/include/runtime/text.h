@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+// UTF-16 to UTF-8; a lone U+DC80..U+DCFF gives back the byte it escapes (nativenames.h), others U+FFFD.
 std::string toUtf8(std::u16string_view text);
 // UTF-8 to UTF-16; an invalid byte sequence becomes U+FFFD, so no input is rejected.
 std::u16string fromUtf8(std::string_view text);
