@@ -1,6 +1,7 @@
 // File versions read from our own libraries, and the refusals for files that carry none.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -35,7 +36,7 @@ TEST(FileVersion, OurLibrariesCarryTheProjectVersion) {
 }
 
 TEST(FileVersion, FilesWithoutAVersionAreRefused) {
-    const std::string text = velmora::toNativePath("plain.txt");
+    const std::string text = std::string(std::getenv("VELMORA_TEST_SANDBOX")) + "/plain.txt";
     std::ofstream(text) << "not a library";
     struct Case {
         const char* what;
@@ -43,7 +44,7 @@ TEST(FileVersion, FilesWithoutAVersionAreRefused) {
         DWORD error;
     } const cases[] = {
         {"missing", "no-such-library.dll", ERROR_FILE_NOT_FOUND},
-        {"not ELF", "plain.txt", ERROR_BAD_FORMAT},
+        {"not ELF", text, ERROR_BAD_FORMAT},
         {"ELF without a version", VELMORA_TESTLIB_PATH, ERROR_RESOURCE_TYPE_NOT_FOUND},
     };
     for (const Case& c : cases) {
