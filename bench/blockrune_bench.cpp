@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "RijndaelCipher.h"
+#include "aes/RijndaelCipher.h"
 #include "system/SystemObject.h"
 
 namespace {

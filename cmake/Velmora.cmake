@@ -41,9 +41,11 @@ function(velmora_add_layer name)
   target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
 endfunction()
 
-# A suite deliverable library: Name.dll (an ELF shared object named as the suite names it).
+# A suite deliverable library: Name.dll (an ELF shared object named as the suite names it). With CORE,
+# it is the entry file (the class table) and the whole of its folder's core, so that nothing another
+# library calls is left out; its consumers see the folder's include/ only.
 function(velmora_add_dll name)
-  cmake_parse_arguments(ARG "" "OUTPUT_DIR" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "OUTPUT_DIR;CORE" "SOURCES;LINKS" ${ARGN})
   add_library(${name} SHARED ${ARG_SOURCES} ${VELMORA_VERSION_DLL_SOURCE})
   velmora_target_defaults(${name})
   set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".dll")
@@ -51,6 +53,29 @@ function(velmora_add_dll name)
     set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIR})
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+  if(ARG_CORE)
+    target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${ARG_CORE}>")
+    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  endif()
+endfunction()
+
+# The static core of a deliverable folder: every source of src/ but the deliverable's own entry file
+# (ENTRY: its class table or main), compiled once for the deliverable and for its tests. include/ is the
+# folder's public face; src/ is visible to the folder's own targets only (the core is linked inside its
+# folder alone).
+function(velmora_add_core name)
+  cmake_parse_arguments(ARG "" "ENTRY" "EXTRA_SOURCES;LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/src/*.cpp)
+  if(ARG_ENTRY)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_ENTRY})
+  endif()
+  add_library(${name} STATIC ${sources} ${ARG_EXTRA_SOURCES})
+  velmora_target_defaults(${name})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/include)
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  endif()
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS})
 endfunction()
 
 # A suite program or server: Name.exe.

@@ -169,10 +169,26 @@ std::size_t readArgs(std::string_view text, std::size_t at, std::vector<std::str
     }
 }
 
+Step parseWait(std::string_view text) {
+    constexpr std::string_view kOpen = "@wait(";
+    if (text.substr(0, kOpen.size()) != kOpen) badSyntax("the only @ step is @wait(MS)", text);
+    if (text.back() != ')') badSyntax("@wait(MS) ends with its closing parenthesis", text);
+    const std::string_view digits = trim(text.substr(kOpen.size(), text.size() - kOpen.size() - 1));
+    if (digits.empty() || digits[0] == '+' || digits[0] == '-')
+        badSyntax("@wait takes a whole number of milliseconds", text);
+    Step step;
+    step.name = "@wait";
+    step.kind = StepKind::Wait;
+    step.waitMs = parseInteger<std::uint32_t>(digits, text);
+    if (step.waitMs > 2147483647u) raise(err::Overflow, u"objcall");
+    return step;
+}
+
 }  // namespace
 
 Step parseStep(std::string_view raw) {
     std::string_view text = trim(raw);
+    if (!text.empty() && text[0] == '@') return parseWait(text);
     Step step;
     std::size_t i = 0;
     while (i < text.size() && isNameChar(text[i])) ++i;

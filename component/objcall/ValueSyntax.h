@@ -1,6 +1,7 @@
 // The value and step syntax of objcall, and the text form it prints values in.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,15 +21,18 @@ struct ArgValue {
 //        bytes:0a0b bytes@FILE empty null sink. Raises error 5 with a description for bad text.
 ArgValue parseValue(std::string_view text);
 
-enum class StepKind { Get, Let, Set, Call };
+// Wait is objcall's own step, not a member call: @ cannot start a member name, so it never clashes.
+enum class StepKind { Get, Let, Set, Call, Wait };
 
 struct Step {
     std::string name;
     StepKind kind = StepKind::Get;
     std::vector<std::string> args;  // argument texts, trimmed; a let/set value is the last one
+    std::uint32_t waitMs = 0;       // Wait: how long
 };
 
-// STEP: Name | Name=VALUE | Name:=VALUE | Name(ARG,...) [=VALUE | :=VALUE]. Raises error 5 when malformed.
+// STEP: Name | Name=VALUE | Name:=VALUE | Name(ARG,...) [=VALUE | :=VALUE] | @wait(MS), MS a whole
+// number of milliseconds up to 2147483647. Raises error 5 when malformed (6 for a longer wait).
 Step parseStep(std::string_view text);
 
 // type:value as objcall prints it; arrays other than byte arrays take one line per element after the

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "GuiHost.h"
 #include "ValueSyntax.h"
 #include "component/CallbackSink.h"
 #include "component/CreateObject.h"
@@ -12,6 +13,7 @@
 #include "component/calls.h"
 #include "component/hresult.h"
 #include "platform/library.h"
+#include "platform/owned.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -21,14 +23,21 @@ using namespace velmora::objcall;
 namespace {
 
 const char kUsage[] =
-    "usage: objcall [--register FILE | --unregister FILE] [PROGID STEP...]\n"
+    "usage: objcall [--register FILE | --unregister FILE] [--gui] [PROGID STEP...]\n"
+    "--gui  run the steps on the GUI thread of a GUI application (the display in DISPLAY, or none with\n"
+    "       QT_QPA_PLATFORM=offscreen), for objects that need one: timers, windows, dialogs\n"
     "STEP   Name              property get, or a method without arguments\n"
     "       Name=VALUE        property let (Name:=VALUE for property set of an object)\n"
     "       Name(ARG,...)     method call, or property get with arguments\n"
+    "       @wait(MS)         let MS milliseconds pass, printing the events raised meanwhile: with --gui "
+    "the\n"
+    "                         event loop runs (timers tick, windows paint and answer); without it objcall\n"
+    "                         only sleeps, as it has no event loop (a server's windows keep running)\n"
     "VALUE  i16:5  i32:5 (a bare integer is i32)  u8:7  f32:1.5  d:1.5  cy:1.5  b:true\n"
     "       s:text (or \"text\")  date:2024-03-05T14:30:00  bytes:0a0b0c  bytes@FILE\n"
     "       empty (an omitted optional argument)  null\n"
-    "       sink (objcall's own recording object: it accepts any call and prints it as an event)\n";
+    "       sink (objcall's own recording object: it accepts any call and prints it as an event)\n"
+    "A window still open after the last step closes as its object is released.\n";
 
 int usage(const std::string& problem = {}) {
     if (!problem.empty()) std::fprintf(stderr, "objcall: %s\n", problem.c_str());
@@ -56,19 +65,17 @@ ObjectRef makeRecordingSink() {
 // Calls the DllRegisterServer / DllUnregisterServer entry point of a library file.
 int runRegistration(const std::string& file, bool unregister) {
     const char* entryName = unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    HMODULE module = LoadLibraryA(file.c_str());
+    const OwnedLibrary module(LoadLibraryA(file.c_str()));
     if (!module) {
         std::printf("error %u objcall: %s could not be loaded\n", GetLastError(), file.c_str());
         return 1;
     }
-    auto entry = reinterpret_cast<HRESULT (*)()>(GetProcAddress(module, entryName));
+    auto entry = reinterpret_cast<HRESULT (*)()>(GetProcAddress(module.get(), entryName));
     if (!entry) {
         std::printf("error 429 objcall: %s has no %s entry point\n", file.c_str(), entryName);
-        FreeLibrary(module);
         return 1;
     }
-    HRESULT status = entry();
-    FreeLibrary(module);
+    const HRESULT status = entry();
     if (status != hr::Ok) {
         std::printf("error %d objcall: %s failed (0x%08X)\n", status, entryName,
                     static_cast<unsigned>(status));
@@ -96,13 +103,19 @@ struct ParsedStep {
 
 ParsedStep parseWholeStep(const std::string& text) {
     ParsedStep parsed{parseStep(text), {}};
+    if (parsed.step.kind == StepKind::Wait) return parsed;
     for (const std::string& arg : parsed.step.args) parsed.values.push_back(parseValue(arg));
     return parsed;
 }
 
 // Runs one step and prints its lines; errors propagate.
-void runStep(const ObjectRef& object, const ParsedStep& parsed) {
+void runStep(const ObjectRef& object, const ParsedStep& parsed, GuiHost& gui) {
     const Step& step = parsed.step;
+    if (step.kind == StepKind::Wait) {
+        gui.wait(step.waitMs);
+        std::printf("empty\n");  // as a method that returns nothing
+        return;
+    }
     std::vector<Variant> args;
     for (const ArgValue& arg : parsed.values)
         args.push_back(arg.isSink ? Variant(makeRecordingSink()) : arg.value);
@@ -132,6 +145,9 @@ int main(int argc, char** argv) {
         at += 2;
         if (at == words.size()) return 0;
     }
+    GuiHost gui;  // declared before the objects: the application outlives them
+    const bool wantGui = at < words.size() && words[at] == "--gui";
+    if (wantGui) ++at;
     if (at >= words.size()) return usage();
     if (words[at].empty() || words[at][0] == '-') return usage("unknown option " + words[at]);
 
@@ -140,6 +156,13 @@ int main(int argc, char** argv) {
         for (std::size_t i = at + 1; i < words.size(); ++i) steps.push_back(parseWholeStep(words[i]));
     } catch (const RuntimeError& error) {
         return usage(toUtf8(error.description()));
+    }
+    if (wantGui) {
+        const std::string problem = gui.start(argv[0]);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "objcall: --gui: %s\n", problem.c_str());
+            return 1;
+        }
     }
 
     try {
@@ -152,7 +175,7 @@ int main(int argc, char** argv) {
         }
         for (const ParsedStep& step : steps) {
             try {
-                runStep(object, step);
+                runStep(object, step, gui);
             } catch (...) {
                 flushEvents();
                 throw;

@@ -1,5 +1,6 @@
 // Calls, replies and object lifetimes across one connection.
 #include "Connection.h"
+#include "Overloaded.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -20,13 +21,6 @@
 namespace velmora {
 
 namespace {
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 // A peer that keeps describing new classes is not describing a real program's classes.

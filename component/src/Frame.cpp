@@ -1,18 +1,12 @@
 // Encoding and decoding of whole frames.
 #include "Frame.h"
+#include "Overloaded.h"
 
 #include "runtime/Error.h"
 
 namespace velmora::wire {
 
 namespace {
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 constexpr std::uint8_t kValueOutcome = 0;
 constexpr std::uint8_t kErrorOutcome = 1;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 
 namespace velmora::regkeys {
 

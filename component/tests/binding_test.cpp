@@ -8,18 +8,10 @@
 #include "component/calls.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
+#include "testsupport/Errors.h"
 
 namespace velmora::test {
 namespace {
-
-std::int32_t errorNumberOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 class BindingTest : public ::testing::Test {
   protected:

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "component/ClassFactory.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
@@ -17,6 +16,8 @@
 #include "platform/library.h"
 #include "platform/paths.h"
 #include "runtime/Error.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/Errors.h"
 
 using namespace velmora;
 
@@ -36,20 +37,9 @@ ObjectRef noObject() {
     return {};
 }
 
-int errorNumberOf(auto&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
-using Output = velmora::test::ProgramOutput;
-
-Output objcall(const std::vector<std::string>& args) {
-    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
-}
+using test::errorNumberOf;
+using test::objcall;
+using test::Output;
 
 class Creation : public ::testing::Test {
   protected:
@@ -160,6 +150,37 @@ TEST_F(Creation, ObjcallReportsErrorsAndBadUsage) {
     EXPECT_EQ(objcall({"Countlib.Counter", "Add(i16:99999)"}).status, 2);
     EXPECT_EQ(objcall({"Countlib.Counter", "Add(1"}).status, 2);
     EXPECT_EQ(objcall({"--register"}).status, 2);
+}
+
+TEST_F(Creation, ObjcallWithGuiPrintsWhatItPrintsWithout) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    for (const std::vector<std::string>& steps :
+         {std::vector<std::string>{"Countlib.Counter", "Total=i32:10", "Add(i32:0, 5)", "@wait(20)", "Total"},
+          std::vector<std::string>{"Countlib.Counter", "Listener:=sink", "Notify(s:hello)", "@wait(0)"},
+          std::vector<std::string>{"Countlib.Counter", "Total=i32:1", "Fail(i32:77)", "Total"}}) {
+        std::vector<std::string> withGui = steps;
+        withGui.insert(withGui.begin(), "--gui");
+        const Output plain = objcall(steps);
+        const Output gui = objcall(withGui);
+        EXPECT_EQ(gui.status, plain.status) << steps[1];
+        EXPECT_EQ(gui.text, plain.text) << steps[1];
+    }
+    EXPECT_EQ(objcall({"Countlib.Counter", "Add(i32:0, 5)", "@wait(20)"}).text,
+              "i32:5\n  arg 1 -> i32:5\n  event Changed(i32:5)\nempty\n");
+}
+
+TEST_F(Creation, ObjcallRejectsBadWaitsAndAGuiWithoutDisplay) {
+    for (const char* bad : {"@wait", "@wait()", "@wait(-1)", "@wait(+1)", "@wait(1.5)", "@wait(2147483648)",
+                            "@wait(1) x", "@Wait(1)", "@sleep(1)", "@"})
+        EXPECT_EQ(objcall({"Countlib.Counter", bad}).status, 2) << bad;
+    EXPECT_EQ(objcall({"--gui"}).status, 2);
+    EXPECT_EQ(objcall({"--gui", "--gui", "Countlib.Counter"}).status, 2);
+
+    // Qt would end the process on its own; objcall says why instead, before any object exists.
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) unsetenv(name);
+    const Output none = objcall({"--gui", "Countlib.Counter", "Total=i32:1"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.text, "");
 }
 
 TEST(ObjcallRegistration, RegistersAndUnregistersALibrary) {

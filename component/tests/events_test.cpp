@@ -9,6 +9,7 @@
 #include "SampleClasses.h"
 #include "component/CallbackSink.h"
 #include "runtime/Error.h"
+#include "testsupport/Errors.h"
 
 namespace velmora::test {
 namespace {
@@ -151,14 +152,7 @@ TEST_F(EventsTest, CallbackSinkSeesNameAndArgumentsAndCanChangeThem) {
 }
 
 TEST_F(EventsTest, ConnectingNeedsASourceWithEventsAndASink) {
-    auto numberOf = [](const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const RuntimeError& error) {
-            return error.number();
-        }
-        return 0;
-    };
+    auto numberOf = [](const std::function<void()>& action) { return errorNumberOf(action); };
     auto sink = makeObject<CallbackSink>(nullptr);
     EXPECT_EQ(numberOf([&] { connectEvents(ObjectRef(), sink); }), err::ObjectNotSet);
     EXPECT_EQ(numberOf([&] { connectEvents(makeObject<Other>(), sink); }), err::NoSuchMember);

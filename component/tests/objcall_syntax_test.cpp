@@ -72,6 +72,26 @@ TEST(ObjcallSyntax, StepsSplitIntoNameKindAndArguments) {
         EXPECT_THROW(parseStep(bad), RuntimeError) << bad;
 }
 
+TEST(ObjcallSyntax, WaitIsObjcallsOwnStep) {
+    for (const auto& [text, ms] :
+         {std::pair{"@wait(550)", 550u}, {" @wait( 0 ) ", 0u}, {"@wait(2147483647)", 2147483647u}}) {
+        const Step wait = parseStep(text);
+        EXPECT_EQ(wait.kind, StepKind::Wait) << text;
+        EXPECT_EQ(wait.waitMs, ms) << text;
+        EXPECT_TRUE(wait.args.empty()) << text;
+    }
+    // A member may be called wait: only the @ makes the step objcall's own.
+    EXPECT_EQ(parseStep("wait(5)").kind, StepKind::Call);
+    for (const char* bad : {"@wait", "@wait(", "@wait()", "@wait(x)", "@wait(-5)", "@wait(5)=1", "@wai(5)"})
+        EXPECT_THROW(parseStep(bad), RuntimeError) << bad;
+    try {
+        parseStep("@wait(4294967296)");
+        ADD_FAILURE() << "no overflow";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), err::Overflow);
+    }
+}
+
 TEST(ObjcallSyntax, ValuesPrintAsTypeColonValue) {
     EXPECT_EQ(formatValue(Variant()), "empty");
     EXPECT_EQ(formatValue(Variant::null()), "null");

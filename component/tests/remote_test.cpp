@@ -16,7 +16,6 @@
 #include <thread>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "Connection.h"
 #include "RemoteObject.h"
 #include "SampleClasses.h"
@@ -29,6 +28,8 @@
 #include "component/registration.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/Errors.h"
 
 extern char** environ;
 
@@ -41,14 +42,7 @@ constexpr char16_t kTallyClassId[] = u"{3C9A1E52-7B4D-4F06-A1C8-5D2E9F0B6A37}";
 // A safety net only: every wait below ends by an event long before.
 constexpr int kExitTimeoutMs = 30000;
 
-int errorNumberOf(auto&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 // Starts a program with its arguments; fd, when given, becomes fd 3 of the child.
 pid_t spawn(const std::vector<std::string>& args, int fd = -1) {

@@ -2,9 +2,6 @@
 // test's choosing, a C++ client of the callback interface, and objcall in a child process.
 #pragma once
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -14,37 +11,28 @@
 
 #include <gtest/gtest.h>
 
-#include "ChildProcess.h"
-#include "IEventHandler.h"
 #include "component/CreateObject.h"
 #include "component/hresult.h"
 #include "component/registration.h"
+#include "engine/IEventHandler.h"
 #include "platform/library.h"
+#include "platform/owned.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/Errors.h"
+#include "testsupport/TempFolder.h"
 
 namespace velmora::test {
 
 namespace fs = std::filesystem;
 
 inline fs::path freshFolder() {
-    std::string pattern = (fs::temp_directory_path() / "engine-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-    return pattern;
+    return test::freshFolder("engine");
 }
 
 inline std::u16string u16(const fs::path& path) {
     return fromUtf8(path.string());
-}
-
-template <class Action>
-std::optional<RuntimeError> errorOf(Action&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error;
-    }
-    return std::nullopt;
 }
 
 // A folder holding a copy of the engine library and, unless told otherwise, an "Encryption" folder with
@@ -67,12 +55,11 @@ class EngineFolder {
 
   private:
     void registerEngine() const {
-        HMODULE library = LoadLibraryA((m_root / "Ciphercore.dll").c_str());
+        const OwnedLibrary library(LoadLibraryA((m_root / "Ciphercore.dll").c_str()));
         ASSERT_TRUE(library);
-        auto entry = reinterpret_cast<HRESULT (*)()>(GetProcAddress(library, "DllRegisterServer"));
+        auto entry = reinterpret_cast<HRESULT (*)()>(GetProcAddress(library.get(), "DllRegisterServer"));
         ASSERT_TRUE(entry);
         EXPECT_EQ(entry(), hr::Ok);
-        FreeLibrary(library);
     }
 
     fs::path m_root;
@@ -114,11 +101,5 @@ class RecordingClient : public Dispatchable<RecordingClient, IEventHandler> {
     std::vector<const Object*> progressFrom;
     std::vector<Report> errors;
 };
-
-using Output = ProgramOutput;
-
-inline Output objcall(const std::vector<std::string>& args) {
-    return runProgram(VELMORA_OBJCALL_PATH, args);
-}
 
 }  // namespace velmora::test

@@ -4,11 +4,11 @@
 #include <functional>
 
 #include "CiphercoreTestSupport.h"
-#include "PlugIns.h"
 #include "component/CallbackSink.h"
 #include "component/EventSource.h"
 #include "component/calls.h"
 #include "platform/messagebox.h"
+#include "plugins/PlugIns.h"
 
 namespace velmora::test {
 namespace {

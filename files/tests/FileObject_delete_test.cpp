@@ -1,16 +1,17 @@
 // Deleting (the four kinds, the wipe's exact write sequence and Progress), copying, moving, renaming and
 // FileExecute, on real files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "DiskwareTestSupport.h"
-#include "FileObject.h"
 #include "component/CallbackSink.h"
+#include "files/FileObject.h"
 #include "platform/attributes.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 
 using namespace velmora;
 using namespace velmora::test;

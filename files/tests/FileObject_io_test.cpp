@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "DiskwareTestSupport.h"
-#include "FileObject.h"
+#include "files/FileObject.h"
 #include "platform/files.h"
 
 using namespace velmora;

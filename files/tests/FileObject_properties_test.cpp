@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DiskwareTestSupport.h"
-#include "FileObject.h"
+#include "files/FileObject.h"
 #include "platform/attributes.h"
 #include "platform/files.h"
 #include "platform/filetime.h"

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "FileObject.h"
 #include "component/Enumerator.h"
 #include "component/calls.h"
+#include "files/FileObject.h"
 #include "platform/fileversion.h"
 #include "platform/find.h"
 #include "platform/library.h"
 #include "platform/messagebox.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 #include "runtime/Error.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 #include "ui/WindowHandles.h"
 #include "ui/windows.h"

@@ -10,13 +10,13 @@
 #include <fstream>
 
 #include "FormObjects.h"
-#include "GuiTestSupport.h"
+#include "testsupport/GuiTest.h"
 #include "help/HelpContext.h"
 #include "help/HelpTopics.h"
 #include "help/ToolTips.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 #include "ui/HelpViewer.h"

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "FormObjects.h"
-#include "GuiTestSupport.h"
+#include "testsupport/GuiTest.h"
 #include "help/ToolTips.h"
 #include "runtime/Error.h"
 #include "timers/APITimer.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "RegistryStore.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 
 namespace velmora::registry {
 

@@ -1,6 +1,8 @@
 #include "RegistryStore.h"
 
 #include "RegistryDatabase.h"
+#include "platform/filetime.h"
+#include "runtime/ascii.h"
 
 #include <chrono>
 
@@ -10,14 +12,10 @@ namespace {
 
 // Names compare case-insensitively in ASCII only, as the original does for the characters the suite uses.
 std::string folded(std::string_view name) {
-    std::string result(name);
-    for (char& c : result)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return result;
+    return lowerAscii(name);
 }
 
 std::int64_t fileTimeNow() {
-    constexpr std::int64_t kUnixEpochAsFileTime = 116444736000000000;
     const auto since = std::chrono::system_clock::now().time_since_epoch();
     return kUnixEpochAsFileTime + std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() / 100;
 }

@@ -1,6 +1,6 @@
 // Environment variables. Our calls serialise on one lock, because setenv may move the strings getenv
 // handed out; values are copied out while the lock is held.
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "textout.h"
 
 #include <cctype>

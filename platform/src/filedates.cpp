@@ -8,13 +8,13 @@
 #include "FileHandle.h"
 #include "fileerrors.h"
 #include "fileinfo.h"
+#include "platform/filetime.h"
 
 namespace velmora {
 namespace {
 
 constexpr const char* kBirthTime = "user.velmora.btime";
-constexpr std::int64_t kTicksPerSecond = 10'000'000;
-constexpr std::int64_t kUnixEpochSeconds = 11'644'473'600;
+constexpr std::int64_t kTicksPerSecond = kFileTimeTicksPerSecond;
 
 FILETIME fromSeconds(std::int64_t seconds, std::uint32_t nanoseconds) {
     if (seconds < -kUnixEpochSeconds) return FILETIME{0, 0};

@@ -13,6 +13,7 @@
 #include "ShareLock.h"
 #include "fileerrors.h"
 #include "fileinfo.h"
+#include "platform/paths.h"
 #include "resolve.h"
 
 namespace velmora {
@@ -27,16 +28,11 @@ BOOL result(DWORD error) {
     return error == ERROR_SUCCESS;
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A file written beside its target and renamed over it at the end; removed unless committed.
 class SiblingTemp {
   public:
-    explicit SiblingTemp(const std::string& target) : m_path(folderOf(target) + "/.velmora-copy-XXXXXX") {
+    explicit SiblingTemp(const std::string& target)
+        : m_path(containingFolder(target) + "/.velmora-copy-XXXXXX") {
         m_fd.reset(mkostemp(m_path.data(), O_CLOEXEC));
         if (!m_fd) m_path.clear();
     }

@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kTicksPerSecond = velmora::kFileTimeTicksPerSecond;
 constexpr std::int64_t kSecondsPerDay = 86'400;
-constexpr std::int64_t kUnixEpochSeconds = 11'644'473'600;  // 1601-01-01 to 1970-01-01
+using velmora::kUnixEpochSeconds;
 
 std::uint64_t ticksOf(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;

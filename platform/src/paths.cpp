@@ -174,4 +174,10 @@ bool suiteToNative(std::string_view suitePath, std::string& nativePath, bool all
     return true;
 }
 
+std::string containingFolder(const std::string& nativePath) {
+    const std::size_t slash = nativePath.find_last_of('/', nativePath.size() > 1 ? nativePath.size() - 2 : 0);
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : nativePath.substr(0, slash);
+}
+
 }  // namespace velmora

@@ -15,9 +15,10 @@
 
 #include "UniqueFd.h"
 #include "platform/paths.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 #include "platform/shell.h"
 #include "resolve.h"
+#include "runtime/ascii.h"
 #include "shellgio.h"
 
 namespace velmora {
@@ -28,13 +29,6 @@ static_assert(gio::kNoApplication == SE_ERR_NOASSOC && gio::kCannotStart == SE_E
 
 HINSTANCE asResult(int value) {
     return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(value));
-}
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
 }
 
 // "mailto:x", "https://..." but not a drive letter ("C:\...").
@@ -211,12 +205,6 @@ int openPath(const std::string& native, bool isFolder, const std::string& verb, 
     return gio::openWithDefault(native);
 }
 
-std::string containingFolder(const std::string& native) {
-    const std::size_t slash = native.find_last_of('/', native.size() > 1 ? native.size() - 2 : 0);
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : native.substr(0, slash);
-}
-
 int showInFileManager(const std::string& native, bool isFolder, const std::string& verb) {
     const char* method = verb == "properties" ? "ShowItemProperties" : isFolder ? "ShowFolders" : "ShowItems";
     if (gio::askFileManager(method, native)) return kStarted;
@@ -246,7 +234,7 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParame
                         INT) {
     using namespace velmora;
     if (!lpFile || !*lpFile) return asResult(SE_ERR_FNF);
-    const std::string verb = lpOperation && *lpOperation ? lowered(lpOperation) : "open";
+    const std::string verb = lpOperation && *lpOperation ? lowerAscii(lpOperation) : "open";
     if (isUrl(lpFile)) return asResult(verb == "open" ? gio::openUri(lpFile) : SE_ERR_NOASSOC);
     std::string native;
     bool isFolder = false;

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "platform/attributes.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 #include "platform/shell.h"
 #include "resolve.h"
+#include "runtime/ascii.h"
 #include "shellgio.h"
 
 namespace velmora {
@@ -52,10 +53,7 @@ std::string typeNameOf(const std::string& path, bool isFolder) {
     if (!described.empty()) return described;
     if (isFolder) return "File Folder";
     if (ext.empty()) return "File";
-    std::string upper = ext.substr(1);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper + " File";
+    return upperAscii(ext.substr(1)) + " File";
 }
 
 void copyCut(char* target, std::size_t size, const std::string& text) {

@@ -2,7 +2,7 @@
 // handle can be closed early and the thread still ends cleanly.
 #include "platform/thread.h"
 
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "platform/waitable.h"
 
 #include <condition_variable>

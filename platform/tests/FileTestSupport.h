@@ -14,53 +14,21 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/owned.h"
 #include "platform/paths.h"
+#include "testsupport/TempFolder.h"
 
-class FileTest : public ::testing::Test {
+class FileTest : public velmora::test::TempFolderTest {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = std::string(std::getenv("TMPDIR")) + "/" + info->test_suite_name() + "." + info->name();
-        for (char& c : m_folder)
-            if (c == '\\') c = '_';
-        std::filesystem::remove_all(m_folder);
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-
-    std::string native(const std::string& name) const { return m_folder + "/" + name; }
     std::string suite(const std::string& name) const { return velmora::toSuitePath(native(name)); }
-    void write(const std::string& name, const std::string& content) const {
-        std::ofstream(native(name), std::ios::binary) << content;
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(native(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    bool exists(const std::string& name) const { return std::filesystem::exists(native(name)); }
-
-    std::string m_folder;
 };
 
 // Closes a handle at the end of a scope.
-class Handle {
+class Handle : public velmora::OwnedHandle {
   public:
-    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
-    ~Handle() { close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return m_handle; }
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void close() {
-        if (valid()) CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
-
-  private:
-    HANDLE m_handle;
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : velmora::OwnedHandle(handle) {}
+    bool valid() const { return bool(*this); }
+    void close() { reset(); }
 };
 
 // Runs `work` in a forked child process and returns the number it reports.
@@ -86,8 +54,7 @@ inline DWORD inChildProcess(const std::function<DWORD()>& work) {
 // CreateFileA that reports ERROR_SUCCESS or the error, closing any handle it got.
 inline DWORD tryOpen(const std::string& path, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING,
                      DWORD flags = 0) {
-    HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError();
-    CloseHandle(handle);
-    return ERROR_SUCCESS;
+    const velmora::OwnedHandle handle(
+        CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr));
+    return handle ? ERROR_SUCCESS : GetLastError();
 }

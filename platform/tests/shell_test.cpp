@@ -6,7 +6,7 @@
 #include "FileTestSupport.h"
 #include "platform/attributes.h"
 #include "platform/messagebox.h"
-#include "platform/registry.h"
+#include "platform/registryapi.h"
 #include "platform/shell.h"
 
 namespace {

@@ -12,16 +12,15 @@
 #include "component/registration.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
+#include "testsupport/Errors.h"
+#include "testsupport/TempFolder.h"
 
 namespace velmora::test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the sandbox's temp folder.
 inline fs::path freshFolder() {
-    std::string pattern = (fs::temp_directory_path() / "plugins-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-    return pattern;
+    return test::freshFolder("plugins");
 }
 
 // Copies a built test plug-in (Steady, Lacking, Raising, Misnamed, a, d, Noentry) to target.
@@ -38,16 +37,4 @@ inline bool isRegistered(std::u16string_view progId) {
 inline std::u16string u16(const fs::path& path) {
     return fromUtf8(path.string());
 }
-
-// The error an action raises, or nothing.
-template <class Action>
-std::optional<RuntimeError> errorOf(Action&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 }  // namespace velmora::test

@@ -1,4 +1,4 @@
-#include "PlugIn.h"
+#include "plugins/PlugIn.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "PlugIns.h"
+#include "plugins/PlugIns.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <QWidget>
 #include <memory>
 
-#include "GuiTestSupport.h"
 #include "progress/EnhancedForm.h"
+#include "testsupport/GuiTest.h"
 #include "ui/WindowHandles.h"
 
 using namespace velmora;

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <chrono>
 
-#include "GuiTestSupport.h"
 #include "component/calls.h"
 #include "platform/library.h"
 #include "platform/messagebox.h"
@@ -14,6 +13,7 @@
 #include "progress/ProgressObject.h"
 #include "progress/mAnimation.h"
 #include "runtime/Error.h"
+#include "testsupport/GuiTest.h"
 #include "ui/WindowHandles.h"
 #include "ui/windows.h"
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <set>
 
-#include "GuiTestSupport.h"
 #include "platform/library.h"
 #include "progress/AnimationType.h"
 #include "progress/ClipResources.h"
+#include "testsupport/GuiTest.h"
 #include "ui/AnimationControl.h"
 #include "ui/AviClip.h"
 #include "ui/WindowHandles.h"

@@ -7,10 +7,10 @@
 #include <fstream>
 
 #include "HivekeepTestSupport.h"
-#include "RegServerObject.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "platform/library.h"
+#include "registry/RegServerObject.h"
 #include "runtime/text.h"
 
 using namespace velmora;

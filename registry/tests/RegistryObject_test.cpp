@@ -6,8 +6,8 @@
 #include "HivekeepTestSupport.h"
 #include "RegistryObject.h"
 #include "component/calls.h"
-#include "platform/system.h"
-#include "runtime/strings.h"
+#include "platform/systeminfo.h"
+#include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 
 using namespace velmora;

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "runtime/Error.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 
 namespace velmora {
 

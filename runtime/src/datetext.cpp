@@ -2,6 +2,7 @@
 #include <array>
 #include <vector>
 
+#include "runtime/ascii.h"
 #include "runtime/datetime.h"
 
 namespace velmora {
@@ -21,9 +22,6 @@ bool isDigit(char16_t c) {
 }
 bool isLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-char16_t lowerAscii(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
 }
 
 // A month name (full or abbreviated to at least three letters) or AM/PM; 0 for other words.

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "runtime/Error.h"
+#include "runtime/ascii.h"
 
 namespace velmora {
 
@@ -81,13 +82,6 @@ int weekdayOfDay(std::int64_t day, int firstDayOfWeek) {
     if (firstDayOfWeek == vbUseSystemDayOfWeek) firstDayOfWeek = vbSunday;
     // Day 0 (30 Dec 1899) was a Saturday.
     return static_cast<int>(floorMod(day + 6 - (firstDayOfWeek - 1), 7)) + 1;
-}
-
-std::u16string lower(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out)
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-    return out;
 }
 
 std::int32_t toLongChecked(std::int64_t value) {
@@ -201,7 +195,7 @@ double Timer() {
 // ---- arithmetic -------------------------------------------------------------------------------
 
 Date DateAdd(std::u16string_view interval, double number, Date date) {
-    std::u16string name = lower(interval);
+    std::u16string name = lowerAscii(interval);
     if (!std::isfinite(number) || std::fabs(number) > 1e12) raise(err::InvalidProcedureCall);
     auto n = static_cast<std::int64_t>(std::trunc(number));
     std::int64_t total = toSeconds(date);
@@ -236,7 +230,7 @@ Date DateAdd(std::u16string_view interval, double number, Date date) {
 }
 
 std::int32_t DateDiff(std::u16string_view interval, Date first, Date second, int firstDayOfWeek) {
-    std::u16string name = lower(interval);
+    std::u16string name = lowerAscii(interval);
     std::int64_t a = toSeconds(first), b = toSeconds(second);
     std::int64_t dayA = floorDiv(a, kDay), dayB = floorDiv(b, kDay);
     if (name == u"yyyy" || name == u"q" || name == u"m") {

@@ -7,7 +7,7 @@
 #include "formatting.h"
 #include "runtime/convert.h"
 #include "runtime/datetime.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 
 namespace velmora {
 

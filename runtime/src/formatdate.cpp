@@ -5,7 +5,7 @@
 
 #include "formatting.h"
 #include "runtime/datetime.h"
-#include "runtime/strings.h"
+#include "runtime/stringfunctions.h"
 
 namespace velmora::detail {
 

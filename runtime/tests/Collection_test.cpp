@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "TestErrors.h"
+#include "testsupport/Errors.h"
 
 namespace velmora {
 namespace {
 
-using testing::errorOf;
+using test::errorNumberOf;
 
 std::u16string contents(const Collection& c) {
     std::u16string out;
@@ -76,12 +76,12 @@ TEST(Collection, Errors) {
     };
     for (const Case& k : cases) {
         Collection c = abc();
-        EXPECT_EQ(errorOf([&] { k.action(c); }), k.error) << k.what;
+        EXPECT_EQ(errorNumberOf([&] { k.action(c); }), k.error) << k.what;
         EXPECT_EQ(contents(c), u"abc") << k.what << ": a failed call must change nothing";
     }
     Collection empty;
-    EXPECT_EQ(errorOf([&] { empty.Item(1); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { empty.Add(1, Variant::missing(), 1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { empty.Item(1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { empty.Add(1, Variant::missing(), 1); }), err::SubscriptOutOfRange);
 }
 
 TEST(Collection, RemoveFreesTheKey) {

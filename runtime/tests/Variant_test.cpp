@@ -3,21 +3,21 @@
 
 #include <gtest/gtest.h>
 
-#include "TestErrors.h"
+#include "testsupport/Errors.h"
 
 namespace velmora {
 namespace {
 
-using testing::errorOf;
+using test::errorNumberOf;
 
 TEST(VariantArray, Bounds) {
     Variant unallocated = Variant::unallocatedArray(VarType::Byte);
     EXPECT_TRUE(unallocated.isArray());
     EXPECT_FALSE(unallocated.isAllocatedArray());
-    EXPECT_EQ(errorOf([&] { unallocated.ubound(); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { unallocated.lbound(); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([] { Variant(5).lbound(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { Variant().ubound(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([&] { unallocated.ubound(); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { unallocated.lbound(); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([] { Variant(5).lbound(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant().ubound(); }), err::TypeMismatch);
 
     Variant empty(std::vector<std::uint8_t>{});  // allocated, no element
     EXPECT_EQ(empty.lbound(), 0);
@@ -29,15 +29,15 @@ TEST(VariantArray, Bounds) {
     EXPECT_EQ(grid.ubound(1), 3);
     EXPECT_EQ(grid.lbound(2), -2);
     EXPECT_EQ(grid.ubound(2), 2);
-    EXPECT_EQ(errorOf([&] { grid.ubound(3); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { grid.ubound(0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { grid.ubound(3); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { grid.ubound(0); }), err::SubscriptOutOfRange);
     const std::int32_t inside[] = {3, -2}, outside[] = {4, 0}, tooFew[] = {1};
     grid.arrayMut().set(inside, Variant(u"7"));
     EXPECT_EQ(grid.arrayRef().get(inside), Variant(7));  // stored as the element type
-    EXPECT_EQ(errorOf([&] { grid.arrayRef().get(outside); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { grid.arrayRef().get(tooFew); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { grid.arrayMut().set(inside, Variant(u"x")); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([&] { grid.arrayMut().set(inside, Variant(3e9)); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([&] { grid.arrayRef().get(outside); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { grid.arrayRef().get(tooFew); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { grid.arrayMut().set(inside, Variant(u"x")); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([&] { grid.arrayMut().set(inside, Variant(3e9)); }), err::Overflow);
 }
 
 TEST(VariantArray, ReDimPreserve) {
@@ -57,9 +57,12 @@ TEST(VariantArray, ReDimPreserve) {
     EXPECT_EQ(grid.ubound(2), 3);
     const std::int32_t grown[] = {1, 3};
     EXPECT_EQ(grid.arrayRef().get(grown), Variant(std::int16_t{0}));  // new elements are typed zeros
-    EXPECT_EQ(errorOf([&] { grid.arrayMut().redim({{0, 3}, {0, 4}}, true); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { grid.arrayMut().redim({{0, 3}}, true); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { grid.arrayMut().redim({{0, -1}}, false); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] {
+                  grid.arrayMut().redim({{0, 3}, {0, 4}}, true);
+              }),
+              err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { grid.arrayMut().redim({{0, 3}}, true); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { grid.arrayMut().redim({{0, -1}}, false); }), err::SubscriptOutOfRange);
 }
 
 TEST(VariantArray, AssignmentCopies) {

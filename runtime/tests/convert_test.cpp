@@ -5,16 +5,16 @@
 #include <functional>
 #include <limits>
 
-#include "TestErrors.h"
 #include "runtime/Error.h"
 #include "runtime/Variant.h"
 #include "runtime/datetime.h"
 #include "runtime/text.h"
+#include "testsupport/Errors.h"
 
 namespace velmora {
 namespace {
 
-using testing::errorOf;
+using test::errorNumberOf;
 
 TEST(Convert, IntegerRoundsHalfToEven) {
     struct Case {
@@ -69,7 +69,7 @@ TEST(Convert, OverflowAtEachBoundary) {
         {std::numeric_limits<double>::quiet_NaN(), toLng, true},
     };
     for (const Case& c : cases) {
-        std::int32_t e = errorOf([&] { c.convert(c.in); });
+        std::int32_t e = errorNumberOf([&] { c.convert(c.in); });
         EXPECT_EQ(e, c.overflows ? err::Overflow : 0) << toUtf8(typeName(c.in)) << " " << c.in.toDouble();
     }
     EXPECT_EQ(Variant(u"922337203685477.5807").toCurrency().scaled, std::numeric_limits<std::int64_t>::max());
@@ -91,7 +91,7 @@ TEST(Convert, NumericText) {
     }
     for (const char16_t* text : {u"", u"  ", u"abc", u"1 2", u"1e", u"1.2.3", u"--1", u"&H", u"&HG", u"1,5",
                                  u"12abc", u".", u"-", u"1e+"}) {
-        EXPECT_EQ(errorOf([&] { Variant(text).toDouble(); }), err::TypeMismatch) << toUtf8(text);
+        EXPECT_EQ(errorNumberOf([&] { Variant(text).toDouble(); }), err::TypeMismatch) << toUtf8(text);
         EXPECT_FALSE(Variant(text).isNumeric()) << toUtf8(text);
     }
 }
@@ -102,9 +102,9 @@ TEST(Convert, RadixLiteralsWrapToTheTargetWidth) {
     EXPECT_EQ(Variant(u"&HFFFF").toLong(), 65535);
     EXPECT_EQ(Variant(u"&HFFFFFFFF").toLong(), -1);
     EXPECT_EQ(Variant(u"&HFF").toByte(), 255);
-    EXPECT_EQ(errorOf([] { Variant(u"&H10000").toInteger(); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { Variant(u"&H100000000").toLong(); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { Variant(u"&H100").toByte(); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { Variant(u"&H10000").toInteger(); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { Variant(u"&H100000000").toLong(); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { Variant(u"&H100").toByte(); }), err::Overflow);
 }
 
 TEST(Convert, BooleanIsMinusOne) {
@@ -112,7 +112,7 @@ TEST(Convert, BooleanIsMinusOne) {
     EXPECT_EQ(Variant(true).toLong(), -1);
     EXPECT_EQ(Variant(true).toDouble(), -1.0);
     EXPECT_EQ(Variant(true).toCurrency().scaled, -10000);
-    EXPECT_EQ(errorOf([] { Variant(true).toByte(); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { Variant(true).toByte(); }), err::Overflow);
     EXPECT_TRUE(Variant(0.001).toBool());
     EXPECT_TRUE(Variant(std::int16_t{2}).toBool());
     EXPECT_FALSE(Variant(0.0).toBool());
@@ -122,7 +122,7 @@ TEST(Convert, BooleanIsMinusOne) {
     EXPECT_FALSE(Variant(u"FALSE").toBool());
     EXPECT_TRUE(Variant(u"-3").toBool());
     EXPECT_FALSE(Variant(u"0.0").toBool());
-    EXPECT_EQ(errorOf([] { Variant(u"yes").toBool(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant(u"yes").toBool(); }), err::TypeMismatch);
 }
 
 TEST(Convert, EmptyNullErrorAndArrays) {
@@ -135,18 +135,21 @@ TEST(Convert, EmptyNullErrorAndArrays) {
              [](const Variant& v) { v.toInteger(); }, [](const Variant& v) { v.toString(); },
              [](const Variant& v) { v.toBool(); }, [](const Variant& v) { v.toDate(); },
              [](const Variant& v) { v.toCurrency(); }}) {
-        EXPECT_EQ(errorOf([&] { convert(null); }), err::InvalidUseOfNull);
-        EXPECT_EQ(errorOf([&] { convert(Variant(SafeArray(VarType::Long, {{0, 1}}))); }), err::TypeMismatch);
+        EXPECT_EQ(errorNumberOf([&] { convert(null); }), err::InvalidUseOfNull);
+        EXPECT_EQ(errorNumberOf([&] {
+                      convert(Variant(SafeArray(VarType::Long, {{0, 1}})));
+                  }),
+                  err::TypeMismatch);
     }
-    EXPECT_EQ(errorOf([] { Variant::error(5).toLong(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { Variant::missing().toBool(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { Variant::error(5).toDate(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant::error(5).toLong(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant::missing().toBool(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant::error(5).toDate(); }), err::TypeMismatch);
     // CStr of an Error value is the platform's "Error <number>".
     EXPECT_EQ(Variant::error(5).toString(), u"Error 5");
     EXPECT_EQ(Variant::error(5).toErrorCode(), 5);
-    EXPECT_EQ(errorOf([] { Variant(5).toErrorCode(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { Variant(5).toObject(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { Variant().toObject(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant(5).toErrorCode(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant(5).toObject(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant().toObject(); }), err::TypeMismatch);
     EXPECT_FALSE(Variant::nothing().toObject());
 }
 
@@ -197,8 +200,8 @@ TEST(Convert, TextFormOfEveryType) {
 
 TEST(Convert, DatesFromNumbersAndText) {
     EXPECT_EQ(Variant(45356.5).toDate().serial, 45356.5);
-    EXPECT_EQ(errorOf([] { Variant(3e6).toDate(); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { Variant(-700000.0).toDate(); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { Variant(3e6).toDate(); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { Variant(-700000.0).toDate(); }), err::Overflow);
     struct Case {
         const char16_t* text;
         DateParts parts;
@@ -222,7 +225,7 @@ TEST(Convert, DatesFromNumbersAndText) {
     EXPECT_EQ(Variant(u"23:59:59").toDate().serial, (86400.0 - 1) / 86400);
     for (const char16_t* bad : {u"", u"abc", u"5", u"2023-02-29", u"3/32/2024", u"13/13/2024", u"25:00",
                                 u"10:60", u"13:00 PM", u"1/2/3/4", u"3/5/2024 10:00 10:00", u"Foo 5, 2024"}) {
-        EXPECT_EQ(errorOf([&] { Variant(bad).toDate(); }), err::TypeMismatch) << toUtf8(bad);
+        EXPECT_EQ(errorNumberOf([&] { Variant(bad).toDate(); }), err::TypeMismatch) << toUtf8(bad);
         EXPECT_FALSE(IsDate(Variant(bad))) << toUtf8(bad);
     }
 }
@@ -231,12 +234,15 @@ TEST(Convert, BytesAndTypeNames) {
     EXPECT_EQ(Variant(u"A\u00e9").toBytes(), (std::vector<std::uint8_t>{0x41, 0, 0xE9, 0}));
     EXPECT_EQ(Variant(std::vector<std::uint8_t>{1, 2}).toBytes(), (std::vector<std::uint8_t>{1, 2}));
     EXPECT_TRUE(Variant::unallocatedArray(VarType::Byte).toBytes().empty());
-    EXPECT_EQ(errorOf([] { Variant(1.0).toBytes(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] { Variant(1.0).toBytes(); }), err::TypeMismatch);
     // Byte arrays read back as the UTF-16LE text they hold; an odd last byte is a character of its own.
     EXPECT_EQ(Variant(Variant(u"A\u00e9").toBytes()).toString(), u"A\u00e9");
     EXPECT_EQ(Variant(std::vector<std::uint8_t>{0x41, 0, 0x42}).toString(), u"AB");
     EXPECT_EQ(Variant::unallocatedArray(VarType::Byte).toString(), u"");
-    EXPECT_EQ(errorOf([] { Variant(SafeArray(VarType::Long, {{0, 1}})).toString(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([] {
+                  Variant(SafeArray(VarType::Long, {{0, 1}})).toString();
+              }),
+              err::TypeMismatch);
 
     struct Case {
         Variant in;
@@ -289,13 +295,13 @@ TEST(Convert, ObjectsConvertThroughTheirDefaultMember) {
     EXPECT_EQ(holder.toString(), u"41.5");
     EXPECT_TRUE(holder.isNumeric());
     EXPECT_EQ(typeName(holder), u"Holder");
-    EXPECT_EQ(errorOf([] { Variant::nothing().toLong(); }), err::ObjectNotSet);
-    EXPECT_EQ(errorOf([] { Variant::nothing().toString(); }), err::ObjectNotSet);
+    EXPECT_EQ(errorNumberOf([] { Variant::nothing().toLong(); }), err::ObjectNotSet);
+    EXPECT_EQ(errorNumberOf([] { Variant::nothing().toString(); }), err::ObjectNotSet);
 
     // A default member that returns its own object must not loop forever.
     auto self = makeObject<Holder>(Variant());
     self->m_value = Variant(self);
-    EXPECT_EQ(errorOf([&] { Variant(self).toLong(); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([&] { Variant(self).toLong(); }), err::TypeMismatch);
     self->m_value = Variant();  // break the cycle
 }
 

@@ -8,14 +8,14 @@
 #include <ctime>
 #include <string>
 
-#include "TestErrors.h"
 #include "runtime/numbers.h"
 #include "runtime/text.h"
+#include "testsupport/Errors.h"
 
 namespace velmora {
 namespace {
 
-using testing::errorOf;
+using test::errorNumberOf;
 
 DateParts parts(int y, int m, int d, int h = 0, int n = 0, int s = 0) {
     return {y, m, d, h, n, s};
@@ -35,9 +35,9 @@ TEST(DateTime, DateSerialCarriesMonthsAndDays) {
         EXPECT_EQ(splitDate(DateSerial(c.y, c.m, c.d)), c.result) << c.y << "/" << c.m << "/" << c.d;
     EXPECT_EQ(DateSerial(1899, 12, 30).serial, 0.0);
     EXPECT_EQ(DateSerial(2024, 3, 5).serial, 45356.0);
-    EXPECT_EQ(errorOf([] { DateSerial(10000, 1, 1); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorOf([] { DateSerial(100, 1, 0); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorOf([] { DateSerial(2024, 2147483647, 1); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { DateSerial(10000, 1, 1); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { DateSerial(100, 1, 0); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { DateSerial(2024, 2147483647, 1); }), err::InvalidProcedureCall);
 }
 
 TEST(DateTime, TimeSerialAndNegativeSerials) {
@@ -54,8 +54,8 @@ TEST(DateTime, TimeSerialAndNegativeSerials) {
     // Rounding to the second may carry into the next day.
     EXPECT_EQ(splitDate(Date{1.9999999}), parts(1900, 1, 1));
     EXPECT_EQ(splitDate(Date{-1.9999999}), parts(1899, 12, 30));
-    EXPECT_EQ(errorOf([] { splitDate(Date{3e6}); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorOf([] { makeDate(parts(2023, 2, 29)); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { splitDate(Date{3e6}); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { makeDate(parts(2023, 2, 29)); }), err::InvalidProcedureCall);
 }
 
 TEST(DateTime, Weekday) {
@@ -68,7 +68,7 @@ TEST(DateTime, Weekday) {
     EXPECT_EQ(Weekday(Date{-1.25}), 6);  // Friday
     EXPECT_EQ(Weekday(Date{-7.5}), 7);
     EXPECT_EQ(Weekday(DateSerial(100, 1, 1)), 6);  // Friday, 1 Jan 100 (proleptic Gregorian)
-    EXPECT_EQ(errorOf([&] { Weekday(tuesday, 8); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { Weekday(tuesday, 8); }), err::InvalidProcedureCall);
 }
 
 TEST(DateTime, DateAddAndDateDiff) {
@@ -90,8 +90,8 @@ TEST(DateTime, DateAddAndDateDiff) {
                 {u"d", -45323, parts(1899, 12, 29, 23, 30)}};
     for (const AddCase& c : adds)
         EXPECT_EQ(splitDate(DateAdd(c.interval, c.n, d)), c.result) << toUtf8(c.interval);
-    EXPECT_EQ(errorOf([&] { DateAdd(u"x", 1, d); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorOf([&] { DateAdd(u"yyyy", 8000, d); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { DateAdd(u"x", 1, d); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { DateAdd(u"yyyy", 8000, d); }), err::InvalidProcedureCall);
 
     Date a = makeDate(parts(2023, 12, 31, 23, 59, 59));
     Date b = makeDate(parts(2024, 1, 1, 0, 0, 1));
@@ -109,7 +109,8 @@ TEST(DateTime, DateAddAndDateDiff) {
     EXPECT_EQ(DateDiff(u"ww", DateSerial(2024, 3, 5), DateSerial(2024, 3, 10), vbMonday), 0);
     EXPECT_EQ(DateDiff(u"w", DateSerial(2024, 3, 5), DateSerial(2024, 3, 19)), 2);
     EXPECT_EQ(DateDiff(u"d", Date{-1.25}, Date{0.75}), 1);
-    EXPECT_EQ(errorOf([] { DateDiff(u"s", DateSerial(100, 1, 1), DateSerial(9999, 1, 1)); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { DateDiff(u"s", DateSerial(100, 1, 1), DateSerial(9999, 1, 1)); }),
+              err::Overflow);
 }
 
 // Runs a test body in a fixed time zone and restores the previous one.
@@ -158,8 +159,8 @@ TEST(DateTime, TimeTAndFileTime) {
     EXPECT_EQ(splitDate(dateFromFileTime(0)), parts(1601, 1, 1));
     Date noon = makeDate(parts(1899, 12, 29, 12));
     EXPECT_EQ(splitDate(dateFromFileTime(fileTimeFromDate(noon))), parts(1899, 12, 29, 12));
-    EXPECT_EQ(errorOf([] { fileTimeFromDate(DateSerial(1600, 12, 31)); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorOf([] { dateFromFileTime(~0ULL); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { fileTimeFromDate(DateSerial(1600, 12, 31)); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { dateFromFileTime(~0ULL); }), err::InvalidProcedureCall);
 }
 
 TEST(DateTime, NowHasWholeSeconds) {
@@ -177,7 +178,7 @@ TEST(Numbers, Rounding) {
     EXPECT_EQ(Round(2.345, 2), 2.35 /* 2.345 is slightly above the half in binary */);
     EXPECT_EQ(Round(0.125, 2), 0.12);
     EXPECT_EQ(Round(59.5), 60);
-    EXPECT_EQ(errorOf([] { Round(1, -1); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { Round(1, -1); }), err::InvalidProcedureCall);
     EXPECT_EQ(roundScaledHalfEven(25, 10), 2);
     EXPECT_EQ(roundScaledHalfEven(-35, 10), -4);
     EXPECT_EQ(roundScaledHalfEven(-26, 10), -3);

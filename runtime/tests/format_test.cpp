@@ -6,14 +6,14 @@
 #include <clocale>
 #include <string>
 
-#include "TestErrors.h"
 #include "runtime/datetime.h"
 #include "runtime/text.h"
+#include "testsupport/Errors.h"
 
 namespace velmora {
 namespace {
 
-using testing::errorOf;
+using test::errorNumberOf;
 
 // Switches LC_NUMERIC for one test and puts the previous setting back.
 class NumericLocaleScope {
@@ -80,7 +80,7 @@ TEST(FormatDate, ValuesThatAreNotDates) {
     EXPECT_EQ(Format(Variant(u"2024-03-05"), u"dd Mmm YYYY"), u"05 Mar 2024");
     EXPECT_EQ(Format(Variant(u"not a date"), u"yyyy"), u"not a date");
     EXPECT_EQ(Format(Variant::null(), u"yyyy"), u"");
-    EXPECT_EQ(errorOf([] { Format(Variant(1e9), u"yyyy"); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([] { Format(Variant(1e9), u"yyyy"); }), err::Overflow);
 }
 
 TEST(FormatNumber, PatternsInTheCLocale) {
@@ -184,7 +184,7 @@ TEST(FormatNumber, GroupedWithFixedDecimals) {
         EXPECT_EQ(FormatNumber(c.value, c.decimals), c.text) << c.locale << " " << c.value;
     }
     EXPECT_EQ(FormatNumber(1234.5, 1, false), u"1234.5");
-    EXPECT_EQ(errorOf([] { FormatNumber(1, -1); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([] { FormatNumber(1, -1); }), err::InvalidProcedureCall);
 }
 
 }  // namespace

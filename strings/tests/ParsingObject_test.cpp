@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "ParsingObject.h"
 #include "TextkitTestSupport.h"
 #include "component/calls.h"
+#include "strings/ParsingObject.h"
 
 using namespace velmora;
 using velmora::test::errorNumberOf;

@@ -5,21 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/Error.h"
 #include "runtime/text.h"
+#include "testsupport/Errors.h"
 
 namespace velmora::test {
-
-// The error number an action raises, 0 when it raises none.
-template <class Action>
-std::int32_t errorNumberOf(Action&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 // Sets LC_NUMERIC for one scope and restores the previous setting.
 class ScopedNumericLocale {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ using Output = velmora::test::ProgramOutput;
 
 Output objcall(const std::vector<std::string>& args) {
     setenv("LC_ALL", "en_US.UTF-8", 1);  // objcall takes the locale from the environment
-    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
+    return velmora::test::objcall(args);
 }
 
 TEST(TextkitThroughObjcall, EveryClassAnswersLateBound) {

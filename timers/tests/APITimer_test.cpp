@@ -2,11 +2,11 @@
 // and the lifetime the table gives a running timer.
 #include <chrono>
 
-#include "GuiTestSupport.h"
 #include "TickworkTestSupport.h"
 #include "component/calls.h"
 #include "platform/queue.h"
 #include "runtime/Error.h"
+#include "testsupport/GuiTest.h"
 #include "timers/APITimer.h"
 #include "timers/TimerTable.h"
 

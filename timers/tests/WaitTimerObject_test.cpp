@@ -2,11 +2,11 @@
 #include <QTimer>
 #include <chrono>
 
-#include "GuiTestSupport.h"
 #include "TickworkTestSupport.h"
 #include "component/EventSource.h"
 #include "platform/handles.h"
 #include "runtime/Error.h"
+#include "testsupport/GuiTest.h"
 #include "timers/WaitTimerObject.h"
 
 using namespace velmora;

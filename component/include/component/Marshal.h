@@ -96,6 +96,32 @@ struct ArgTraits<std::vector<std::uint8_t>> {
     static Variant toVariant(std::vector<std::uint8_t> value) { return Variant(std::move(value)); }
 };
 
+// A byte-array parameter or result that keeps what std::vector<uint8_t> loses: an array that was never
+// dimensioned (no bounds) differs from one with no element (upper bound -1), and the bounds themselves.
+// Operations that answer those cases differently take it, and return the never-dimensioned array as their
+// empty result.
+struct ByteArrayArg {
+    Variant value;
+
+    static ByteArrayArg empty() { return {Variant::unallocatedArray(VarType::Byte)}; }
+    static ByteArrayArg of(std::vector<std::uint8_t> bytes) { return {Variant(std::move(bytes))}; }
+
+    // Has bounds: dimensioned, even with no element.
+    bool hasBounds() const noexcept { return value.isAllocatedArray(); }
+};
+
+template <>
+struct ArgTraits<ByteArrayArg> {
+    static constexpr TypeDesc type{VarType::Byte, true};
+    // Only a byte array binds (anything else is 13): a conversion would hand the caller's variable back,
+    // passed by reference, as another type.
+    static ByteArrayArg fromVariant(const Variant& value) {
+        if (!value.isArray() || value.type() != VarType::Byte) raise(err::TypeMismatch);
+        return {value};  // shares the caller's array; copied only if written
+    }
+    static Variant toVariant(ByteArrayArg value) { return std::move(value.value); }
+};
+
 template <class T>
 using BareType = std::remove_cvref_t<T>;
 

@@ -5,8 +5,8 @@
 
 #include "../DiskwareTestSupport.h"
 #include "FileManagerStandIn.h"
-#include "FileObject.h"
-#include "platform/registry.h"
+#include "files/FileObject.h"
+#include "platform/registryapi.h"
 
 using namespace velmora;
 using namespace velmora::test;

@@ -1,7 +1,6 @@
 #include "Main.h"
 
 #include <string.h>  // explicit_bzero
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,10 +12,11 @@
 
 #include "DerivedKey.h"
 #include "InputFile.h"
-#include "ReplacementFile.h"
 #include "component/calls.h"
+#include "fileerrors.h"
 #include "frame.h"
 #include "hex.h"
+#include "platform/ReplacementFile.h"
 #include "platform/attributes.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
@@ -289,9 +289,7 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
             std::fill(frame.bytes().begin() + kLengthBytes + length, frame.bytes().end(), std::uint8_t{0});
         }
         if (!encipherFrame(frame.bytes(), KEY, objEventHandler)) return false;
-        ReplacementFile output(DestFile, S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
-        output.write(frame.bytes());
-        output.commit();
+        replaceFile(DestFile, frame.bytes(), ReplacementFile::NewFile::Shared);
         return true;
     });
 }
@@ -310,9 +308,7 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         }
         const auto plain = decipherFrame(data.bytes(), KEY, objEventHandler);
         if (!plain) return false;  // refused or reported: the destination keeps what it held
-        ReplacementFile output(DestFile, S_IRUSR | S_IWUSR);  // decrypted data is nobody else's to read
-        output.write(*plain);
-        output.commit();
+        replaceFile(DestFile, *plain, ReplacementFile::NewFile::OwnerOnly);  // nobody else's to read
         return true;
     });
 }

@@ -10,11 +10,11 @@
 #include <span>
 #include <string>
 
-#include "ByteArrayArg.h"
-#include "RijndaelCipher.h"
+#include "aes/RijndaelCipher.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "component/EventSource.h"
+#include "component/Marshal.h"
 #include "system/SystemObject.h"
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "RijndaelCipher.h"
+#include "aes/RijndaelCipher.h"
 
 #include <string.h>  // explicit_bzero
 

@@ -1,8 +1,7 @@
 #include "fileerrors.h"
 
-#include <cerrno>
-
 #include "runtime/Error.h"
+#include "runtime/text.h"
 
 namespace velmora {
 
@@ -19,26 +18,20 @@ void raiseFileError(DWORD win32Error) {
             raise(err::OutOfMemory);
         case ERROR_TOO_MANY_OPEN_FILES:
             raise(err::BadFileNameOrNumber);
+        case ERROR_DISK_FULL:
+            raise(err::DiskFull);
+        case ERROR_WRITE_FAULT:
+            raise(err::DeviceIOError);
         default:
             raise(err::PathFileAccessError);
     }
 }
 
-void raiseErrno(int error) {
-    switch (error) {
-        case ENOENT:
-            raise(err::PathNotFound);
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            raise(err::DiskFull);
-        case EIO:
-            raise(err::DeviceIOError);
-        case ENOMEM:
-            raise(err::OutOfMemory);
-        default:
-            raise(err::PathFileAccessError);
-    }
+void replaceFile(std::u16string_view path, std::span<const std::uint8_t> contents,
+                 ReplacementFile::NewFile newFile) {
+    ReplacementFile output;
+    if (!output.open(toUtf8(path), newFile) || !output.write(contents) || !output.commit())
+        raiseFileError(GetLastError());
 }
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 // The block cipher on its own: tables, row shifts, known answers for every block and key length the
 // general round structure serves, the bulk path against the general one, and the capacity faults.
-#include "RijndaelCipher.h"
+#include "aes/RijndaelCipher.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "BlockruneTestSupport.h"
 #include "runtime/Error.h"
+#include "testsupport/Errors.h"
 
 using namespace velmora;
 using namespace velmora::testing;
@@ -22,15 +23,6 @@ const char kFipsSBox[] =
     "908846eeb814de5e0bdbe0323a0a4906245cc2d3ac629195e479e7c8376d8dd54ea96c56f4ea657aae08ba78252e1ca6b4c6"
     "e8dd741f4bbd8b8a703eb5664803f60e613557b986c11d9ee1f8981169d98e949b1e87e9ce5528df8ca1890dbfe6426841992d"
     "0fb054bb16";
-
-int errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 RijndaelCipher& keyed(RijndaelCipher& cipher, int nb, int nk, const Bytes& key) {
     cipher.gentables();
@@ -148,7 +140,8 @@ TEST(RijndaelCipher, CapacityFaultsAreSubscriptErrorsAfterTheLengthsAreSet) {
     for (const Case& c : cases) {
         RijndaelCipher cipher;
         cipher.gentables();
-        EXPECT_EQ(errorOf([&] { cipher.gkey(c.nb, c.nk, Bytes(c.keyBytes, 1)); }), c.error)
+        EXPECT_EQ(velmora::test::errorNumberOf([&] { cipher.gkey(c.nb, c.nk, Bytes(c.keyBytes, 1)); }),
+                  c.error)
             << c.nb << "/" << c.nk;
         EXPECT_EQ(cipher.Nb(), c.nb);
         EXPECT_EQ(cipher.Nk(), c.nk);
@@ -161,7 +154,7 @@ TEST(RijndaelCipher, CapacityFaultsAreSubscriptErrorsAfterTheLengthsAreSet) {
     for (auto [nb, nk] : {std::pair{0, 0}, std::pair{-1, 0}, std::pair{-6, -6}}) {
         RijndaelCipher cipher;
         cipher.gentables();
-        EXPECT_EQ(errorOf([&] { cipher.gkey(nb, nk, Bytes(32, 1)); }), 0) << nb;
+        EXPECT_EQ(velmora::test::errorNumberOf([&] { cipher.gkey(nb, nk, Bytes(32, 1)); }), 0) << nb;
         Bytes block(32, 5);
         cipher.encrypt(block);
         EXPECT_EQ(block, Bytes(32, 5));
@@ -173,14 +166,14 @@ TEST(RijndaelCipher, AShortBufferFailsBeforeAnythingChanges) {
     keyed(cipher, 8, 8, Bytes(32, 9));
     Bytes shortBlock = randomBytes(31, 4);
     const Bytes before = shortBlock;
-    EXPECT_EQ(errorOf([&] { cipher.encrypt(shortBlock); }), 9);
-    EXPECT_EQ(errorOf([&] { cipher.decrypt(shortBlock); }), 9);
+    EXPECT_EQ(velmora::test::errorNumberOf([&] { cipher.encrypt(shortBlock); }), 9);
+    EXPECT_EQ(velmora::test::errorNumberOf([&] { cipher.decrypt(shortBlock); }), 9);
     EXPECT_EQ(shortBlock, before);
 
     // After a failed key setup the block length no longer fits the state either.
-    EXPECT_EQ(errorOf([&] { cipher.gkey(9, 8, Bytes(32, 1)); }), 9);
+    EXPECT_EQ(velmora::test::errorNumberOf([&] { cipher.gkey(9, 8, Bytes(32, 1)); }), 9);
     Bytes block(36, 1);
-    EXPECT_EQ(errorOf([&] { cipher.encrypt(block); }), 9);
+    EXPECT_EQ(velmora::test::errorNumberOf([&] { cipher.encrypt(block); }), 9);
     EXPECT_EQ(block, Bytes(36, 1));
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "BlockruneTestSupport.h"
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 using namespace velmora::testing;
 
@@ -21,7 +21,7 @@ using Output = velmora::test::ProgramOutput;
 Output objcall(const std::vector<std::string>& steps) {
     std::vector<std::string> args{"--register", VELMORA_BLOCKRUNE_PATH, "Blockrune.Main"};
     args.insert(args.end(), steps.begin(), steps.end());
-    return velmora::test::runProgram(VELMORA_OBJCALL_PATH, args);
+    return velmora::test::objcall(args);
 }
 
 }  // namespace

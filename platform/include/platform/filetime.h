@@ -7,7 +7,16 @@
 // depend on the day the program runs.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win32types.h"
+
+namespace velmora {
+// File times count 100-nanosecond ticks; the Unix epoch (1970-01-01) lies this far after 1601-01-01.
+constexpr std::int64_t kFileTimeTicksPerSecond = 10'000'000;
+constexpr std::int64_t kUnixEpochSeconds = 11'644'473'600;
+constexpr std::int64_t kUnixEpochAsFileTime = kUnixEpochSeconds * kFileTimeTicksPerSecond;
+}  // namespace velmora
 
 struct SYSTEMTIME {
     WORD wYear;

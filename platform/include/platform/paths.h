@@ -43,6 +43,10 @@ std::string toSuitePath(std::string_view posixPath);
 // last component (search patterns).
 DWORD checkSuitePath(std::string_view suitePath, bool allowWildcards = false);
 
+// The folder holding a POSIX path's last component (a final '/' ignored): "/a/b" and "/a/b/" -> "/a",
+// "/a" -> "/", "name" -> ".".
+std::string containingFolder(const std::string& nativePath);
+
 // checkSuitePath, then toNativePath; on failure sets the last error and returns false.
 bool suiteToNative(std::string_view suitePath, std::string& nativePath, bool allowWildcards = false);
 

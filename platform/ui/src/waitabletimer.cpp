@@ -2,6 +2,8 @@
 // sleep on a condition variable that a new SetWaitableTimer wakes.
 #include "ui/waitabletimer.h"
 
+#include "platform/filetime.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -19,9 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Ticks = std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>;  // 100 ns
-
-// FILETIME of 1970-01-01, in 100 ns units since 1601.
-constexpr std::int64_t kUnixEpochAsFiletime = 116444736000000000LL;
 
 class WaitableTimer : public WaitableObject {
   public:
@@ -101,7 +100,7 @@ Clock::time_point dueMoment(std::int64_t dueTime) {
     } else {
         const auto since1970 = std::chrono::system_clock::now().time_since_epoch();
         const std::int64_t nowFiletime =
-            std::chrono::duration_cast<Ticks>(since1970).count() + kUnixEpochAsFiletime;
+            std::chrono::duration_cast<Ticks>(since1970).count() + kUnixEpochAsFileTime;
         delay = dueTime > nowFiletime ? dueTime - nowFiletime : 0;
     }
     const auto reach = std::chrono::duration_cast<Ticks>(Clock::time_point::max() - now).count();

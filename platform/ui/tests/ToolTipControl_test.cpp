@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "GuiTestSupport.h"
+#include "testsupport/GuiTest.h"
 #include "ui/ToolTipControl.h"
 #include "ui/WindowHandles.h"
 #include "ui/commctrl.h"

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "GuiTestSupport.h"
 #include "platform/messagebox.h"
+#include "testsupport/GuiTest.h"
 #include "ui/DialogDriver.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinProgressBar.h"

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
-#include "GuiTestSupport.h"
 #include "platform/queue.h"
+#include "testsupport/GuiTest.h"
 #include "ui/application.h"
 #include "ui/timers.h"
 

@@ -2,9 +2,9 @@
 #include <QTimer>
 #include <chrono>
 
-#include "GuiTestSupport.h"
 #include "platform/handles.h"
 #include "platform/queue.h"
+#include "testsupport/GuiTest.h"
 #include "ui/timers.h"
 #include "ui/waitabletimer.h"
 

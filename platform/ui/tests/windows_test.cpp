@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "GuiTestSupport.h"
 #include "platform/queue.h"
+#include "testsupport/GuiTest.h"
 #include "ui/Hookline.h"
 #include "ui/WindowHandles.h"
 #include "ui/windows.h"

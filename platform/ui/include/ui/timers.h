@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/system.h"
+#include "platform/systeminfo.h"
 #include "platform/win32types.h"
 
 using UINT_PTR = std::uintptr_t;

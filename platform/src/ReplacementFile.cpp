@@ -1,0 +1,170 @@
+#include "platform/ReplacementFile.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "fileerrors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace velmora {
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string randomSuffix() {
+    std::uint64_t bits = 0;
+    if (getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits))
+        bits ^= reinterpret_cast<std::uintptr_t>(&bits) ^ static_cast<std::uint64_t>(getpid());
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(bits));
+    return text;
+}
+
+// A name beside the destination that nothing else uses: ".<name>.<hex>.tmp".
+std::string temporaryName(const std::string& target) {
+    std::string base = baseOf(target);
+    if (base.size() > 200) base.resize(200);  // room for the suffix within a name's 255 bytes
+    return folderOf(target) + "/." + base + "." + randomSuffix() + ".tmp";
+}
+
+// File systems that cannot make unnamed files say so with one of these.
+bool refusesUnnamed(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOSYS;
+}
+
+}  // namespace
+
+ReplacementFile::~ReplacementFile() {
+    discard();
+}
+
+void ReplacementFile::discard() noexcept {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    if (!m_temporary.empty()) ::unlink(m_temporary.c_str());
+    m_temporary.clear();
+    if (m_deleteGuard != INVALID_HANDLE_VALUE) CloseHandle(m_deleteGuard);
+    m_deleteGuard = INVALID_HANDLE_VALUE;
+}
+
+bool ReplacementFile::fail(int error) {
+    const DWORD code = error == EIO ? ERROR_WRITE_FAULT : win32Error(error, m_target);
+    discard();
+    SetLastError(code);
+    return false;
+}
+
+bool ReplacementFile::open(std::string_view suitePath, NewFile newFile, Staging staging) {
+    discard();
+    m_targetExists = false;
+    if (!suiteToNative(suitePath, m_target)) return false;
+    if (!checkDestination(suitePath)) return false;
+    const unsigned mode = m_targetExists || newFile == NewFile::OwnerOnly ? 0600 : 0666;
+    if (staging == Staging::Unnamed) {
+        const int fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd >= 0) return adopt(fd, {});
+        if (!refusesUnnamed(errno)) return fail(errno);
+    }
+    return createNamed(mode);
+}
+
+bool ReplacementFile::checkDestination(std::string_view suitePath) {
+    struct stat info {};
+    if (::lstat(m_target.c_str(), &info) != 0) {
+        if (errno == ENOENT) return true;  // a new file
+        return fail(errno);
+    }
+    // The destination is deleted and written anew, which a folder, a read-only file or a link (whose
+    // target would stay behind in plain) does not allow.
+    if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const std::string name(suitePath);
+    m_deleteGuard = CreateFileA(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (m_deleteGuard == INVALID_HANDLE_VALUE) return false;
+    m_targetExists = true;
+    m_targetMode = info.st_mode & 07777;
+    return true;
+}
+
+bool ReplacementFile::adopt(int fd, std::string temporary) {
+    m_fd = fd;
+    m_unnamed = temporary.empty();
+    m_temporary = std::move(temporary);
+    if (m_targetExists && ::fchmod(m_fd, m_targetMode) != 0) return fail(errno);
+    return true;
+}
+
+bool ReplacementFile::createNamed(unsigned mode) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string candidate = temporaryName(m_target);
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0) return adopt(fd, std::move(candidate));
+        if (errno != EEXIST) return fail(errno);
+    }
+    return fail(EEXIST);
+}
+
+bool ReplacementFile::write(std::span<const std::uint8_t> data) {
+    if (m_fd < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    while (!data.empty()) {
+        const ssize_t written = ::write(m_fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        data = data.subspan(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool ReplacementFile::commit() {
+    if (m_fd < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    if (::fsync(m_fd) != 0) return fail(errno);
+    if (m_unnamed) {
+        // Linking through /proc needs no privilege, unlike AT_EMPTY_PATH.
+        std::string staged = temporaryName(m_target);
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, staged.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            return fail(errno);
+        m_temporary = std::move(staged);
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) return fail(errno);
+    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) return fail(errno);
+    m_temporary.clear();
+    // The rename itself reaches the disk with the folder's entry.
+    const int folder = ::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    discard();
+    return true;
+}
+
+}  // namespace velmora
