@@ -31,24 +31,43 @@ HRESULT registerClassTable(ClassTableAccessor table) noexcept;
 HRESULT unregisterClassTable(ClassTableAccessor table) noexcept;
 const ClassTable* classTableOf(ClassTableAccessor table) noexcept;
 
+// A library whose registration also records something beyond its classes: extra(false) after the
+// classes are registered, extra(true) before they are removed; a false answer fails the entry point.
+using ExtraRegistration = bool (*)(bool unregister);
+inline HRESULT withExtraRegistration(HRESULT result, std::nullptr_t, bool) noexcept {
+    return result;
+}
+inline HRESULT withExtraRegistration(HRESULT result, ExtraRegistration extra, bool unregister) noexcept {
+    if (result < 0) return result;
+    try {
+        return extra(unregister) ? result : hr::Failed;
+    } catch (...) {
+        return hr::Failed;
+    }
+}
+
 }  // namespace velmora
 
-#define VELMORA_EXPORT_CLASS_TABLE(makeTable)                                                        \
-    namespace {                                                                                      \
-    const ::velmora::ClassTable& velmoraLibraryClassTable() {                                        \
-        static const ::velmora::ClassTable table = makeTable();                                      \
-        return table;                                                                                \
-    }                                                                                                \
-    }                                                                                                \
-    extern "C" HRESULT DllGetClassObject(const char16_t* clsid, ::velmora::ClassFactory** factory) { \
-        return ::velmora::getClassObject(&velmoraLibraryClassTable, clsid, factory);                 \
-    }                                                                                                \
-    extern "C" HRESULT DllRegisterServer() {                                                         \
-        return ::velmora::registerClassTable(&velmoraLibraryClassTable);                             \
-    }                                                                                                \
-    extern "C" HRESULT DllUnregisterServer() {                                                       \
-        return ::velmora::unregisterClassTable(&velmoraLibraryClassTable);                           \
-    }                                                                                                \
-    extern "C" const ::velmora::ClassTable* DllGetClassTable() {                                     \
-        return ::velmora::classTableOf(&velmoraLibraryClassTable);                                   \
+#define VELMORA_EXPORT_CLASS_TABLE(makeTable) VELMORA_EXPORT_CLASS_TABLE_WITH(makeTable, nullptr)
+
+#define VELMORA_EXPORT_CLASS_TABLE_WITH(makeTable, extraRegistration)                                       \
+    namespace {                                                                                             \
+    const ::velmora::ClassTable& velmoraLibraryClassTable() {                                               \
+        static const ::velmora::ClassTable table = makeTable();                                             \
+        return table;                                                                                       \
+    }                                                                                                       \
+    }                                                                                                       \
+    extern "C" HRESULT DllGetClassObject(const char16_t* clsid, ::velmora::ClassFactory** factory) {        \
+        return ::velmora::getClassObject(&velmoraLibraryClassTable, clsid, factory);                        \
+    }                                                                                                       \
+    extern "C" HRESULT DllRegisterServer() {                                                                \
+        return ::velmora::withExtraRegistration(::velmora::registerClassTable(&velmoraLibraryClassTable),   \
+                                                extraRegistration, false);                                  \
+    }                                                                                                       \
+    extern "C" HRESULT DllUnregisterServer() {                                                              \
+        return ::velmora::withExtraRegistration(::velmora::unregisterClassTable(&velmoraLibraryClassTable), \
+                                                extraRegistration, true);                                   \
+    }                                                                                                       \
+    extern "C" const ::velmora::ClassTable* DllGetClassTable() {                                            \
+        return ::velmora::classTableOf(&velmoraLibraryClassTable);                                          \
     }
