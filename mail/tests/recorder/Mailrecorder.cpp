@@ -43,16 +43,16 @@ void record(const std::string& line) {
 // Raises the configured error for member once per process.
 void failIfAsked(const std::string& member) {
     static std::set<std::string> raised;
-    static std::string lastSpec;
-    const char* spec = std::getenv("VELMORA_MAILRECORDER_FAIL");
-    if (!spec) return;
+    static std::string lastFailures;
+    const char* failures = std::getenv("VELMORA_MAILRECORDER_FAIL");
+    if (!failures) return;
     // A new setting starts afresh.
-    if (lastSpec != spec) {
-        lastSpec = spec;
+    if (lastFailures != failures) {
+        lastFailures = failures;
         raised.clear();
     }
     if (raised.count(member)) return;
-    const std::string text = std::string(",") + spec + ",";
+    const std::string text = std::string(",") + failures + ",";
     const auto at = text.find("," + member + "=");
     if (at == std::string::npos) return;
     raised.insert(member);
