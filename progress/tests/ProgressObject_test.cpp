@@ -273,6 +273,7 @@ TEST_F(Progress, TheChosenClipPlaysAndAnUnknownOneShowsNothing) {
 // A client's number is a clip identifier, never a text pointer: values outside the identifiers (negative,
 // True, huge) take the path of a clip that cannot be opened, and the window goes on without animation.
 TEST_F(Progress, AnAnimationValueOutsideTheClipIdentifiersNeverCrashesTheServer) {
+    int round = 0;
     const auto initializeWith = [&](Variant value) {
         Variant canCancel(false), onTop(false);
         const std::size_t before = messages.messages().size();
@@ -280,8 +281,10 @@ TEST_F(Progress, AnAnimationValueOutsideTheClipIdentifiersNeverCrashesTheServer)
         EXPECT_TRUE(object->initialised());
         EXPECT_TRUE(form().isVisible());
         EXPECT_FALSE(form().Animation1->isOpen());
-        object->setValue(50);  // still answering
-        EXPECT_EQ(form().ProgressBar1->Value(), 50);
+        // Still answering (a new value each round: the object keeps its value through Terminate).
+        const std::int32_t answer = 10 + ++round;
+        object->setValue(answer);
+        EXPECT_EQ(form().ProgressBar1->Value(), answer);
         object->Terminate();
         const auto shown = messages.messages();
         return std::vector<MessageBoxRecorder::Message>(shown.begin() + static_cast<std::ptrdiff_t>(before),
