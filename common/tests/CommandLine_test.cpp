@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{u"a\"b", {u"a\"b"}},
         // Tabs are ordinary characters; case is kept.
         SplitCase{u"a\tb", {u"a\tb"}}, SplitCase{u"a\t b\t", {u"a\t", u"b\t"}}, SplitCase{u"\t", {u"\t"}},
-        SplitCase{u"/E C:\\x", {u"/E", u"C:\\x"}}));
+        SplitCase{u"/E C:\\x", {u"/E", u"C:\\x"}}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
 
 // Whatever the text, every character other than blanks and quotes reaches an element, in order.
 TEST(CommandLineTest, SplitNeverLosesText) {
