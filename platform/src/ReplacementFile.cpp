@@ -15,12 +15,6 @@
 namespace velmora {
 namespace {
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string baseOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -39,7 +33,7 @@ std::string randomSuffix() {
 std::string temporaryName(const std::string& target) {
     std::string base = baseOf(target);
     if (base.size() > 200) base.resize(200);  // room for the suffix within a name's 255 bytes
-    return folderOf(target) + "/." + base + "." + randomSuffix() + ".tmp";
+    return containingFolder(target) + "/." + base + "." + randomSuffix() + ".tmp";
 }
 
 // File systems that cannot make unnamed files say so with one of these.
@@ -76,7 +70,7 @@ bool ReplacementFile::open(std::string_view suitePath, NewFile newFile, Staging 
     if (!checkDestination(suitePath)) return false;
     const unsigned mode = m_targetExists || newFile == NewFile::OwnerOnly ? 0600 : 0666;
     if (staging == Staging::Unnamed) {
-        const int fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        const int fd = ::open(containingFolder(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (fd >= 0) return adopt(fd, {});
         if (!refusesUnnamed(errno)) return fail(errno);
     }
@@ -165,7 +159,7 @@ bool ReplacementFile::commit() {
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) return fail(errno);
     m_temporary.clear();
     // The rename itself reaches the disk with the folder's entry.
-    const int folder = ::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(containingFolder(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);
