@@ -229,8 +229,14 @@ TEST(PointerChecks, OnlyReadableMemoryPasses) {
     EXPECT_FALSE(IsBadReadPtr(text, sizeof text));
     EXPECT_FALSE(IsBadStringPtrA(text, 100));
     EXPECT_FALSE(IsBadReadPtr(nullptr, 0));
+    // A page given back: unmapped whatever the process's layout (under the address sanitizer the low
+    // addresses around 0x7FFFFFFF are its shadow memory, and readable).
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    void* given = mmap(nullptr, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(given, MAP_FAILED);
+    ASSERT_EQ(munmap(given, pageSize), 0);
     for (const std::intptr_t bad : {std::intptr_t{0}, std::intptr_t{-1}, std::intptr_t{100000},
-                                    std::intptr_t{0x7FFFFFFF}, std::intptr_t{-116}}) {
+                                    reinterpret_cast<std::intptr_t>(given), std::intptr_t{-116}}) {
         const auto* pointer = reinterpret_cast<const char*>(bad);
         EXPECT_TRUE(IsBadReadPtr(pointer, 1)) << bad;
         EXPECT_TRUE(IsBadStringPtrA(pointer, 10)) << bad;

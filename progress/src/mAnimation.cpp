@@ -34,8 +34,10 @@ void StartAnimation(AnimationControl* control, std::int32_t anim) {
     }
     try {
         const HWND hWnd = handleOf(&require(control));
-        // The value is the client's: one that is neither a clip's identifier nor readable text is an
-        // error here, never a pointer followed.
+        // The value is the client's, from another process: it can name a clip (a resource identifier
+        // below 65536) but never be a pointer into this one, so anything else is refused before the
+        // control sees it. The control checks its pointer parameters too.
+        if (anim < 0 || anim > 0xFFFF) raise(err::InvalidProcedureCall);
         SetLastError(ERROR_SUCCESS);
         if (!SendMessageA(hWnd, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
                           static_cast<LPARAM>(anim)) &&

@@ -1,4 +1,7 @@
 // Window handles, placement, effects, metrics, and Hookline registrations on real (offscreen) widgets.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <QScreen>
 #include <QWidget>
 #include <memory>
@@ -206,7 +209,14 @@ TEST_F(Windows, HooklineHandlersMayDetachThemselvesAndEndWithTheWindow) {
 TEST_F(Windows, PointerParametersOfMessagesAreCheckedBeforeTheWindowSeesThem) {
     AnimationControl control;
     const HWND hWnd = handleOf(&control);
-    for (const LPARAM bad : {LPARAM{-1}, LPARAM{-116}, LPARAM{65536}, LPARAM{100000}, LPARAM{0x7FFFFFFF}}) {
+    // A page given back is unmapped whatever the process's layout (0x7FFFFFFF is readable shadow memory
+    // under the address sanitizer).
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    void* given = mmap(nullptr, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(given, MAP_FAILED);
+    ASSERT_EQ(munmap(given, pageSize), 0);
+    for (const LPARAM bad :
+         {LPARAM{-1}, LPARAM{-116}, LPARAM{65536}, LPARAM{100000}, reinterpret_cast<LPARAM>(given)}) {
         SetLastError(ERROR_SUCCESS);
         EXPECT_EQ(SendMessageA(hWnd, ACM_OPENA, 0, bad), 0) << bad;
         EXPECT_EQ(GetLastError(), ERROR_NOACCESS) << bad;
