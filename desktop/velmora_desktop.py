@@ -29,6 +29,7 @@ SEALDESK_ENTRY = "velmora-sealdesk.desktop"
 SHREDWELL_ENTRY = "velmora-shredwell.desktop"
 PROGRAM_DIR = "lib/velmora"
 MANIFEST = "install-manifest.json"
+STAGE_MARKER = ".velmora-stage"  # marks a folder generate may replace
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 # The two programs that face the user; every other .exe in the program folder is a component server.
 PROGRAMS = ("Sealdesk.exe", "Shredwell.exe")
@@ -245,8 +246,14 @@ def generate(args):
     if problem:
         say(f"cannot install into {prefix!r}: {problem}")
         return 1
+    marker = os.path.join(args.out, STAGE_MARKER)
     if os.path.isdir(args.out):
+        if not os.path.exists(marker):
+            say(f"{args.out} is not a folder this tool wrote; not replacing it")
+            return 1
         shutil.rmtree(args.out)
+    os.makedirs(args.out)
+    open(marker, "w").close()
     for rel, (content, mode) in share_files(prefix, args.icons).items():
         write_file(os.path.join(args.out, rel), content, mode)
     return 0
