@@ -526,12 +526,22 @@ def uninstall(args):
     for path in manifest["registered"] + manifest["files"] + [os.path.join(program_dir, MANIFEST)]:
         if os.path.lexists(path):
             os.remove(path)
+    data_home = manifest.get("data_home") or xdg_home("XDG_DATA_HOME", ".local/share")
+    # The databases the desktop tools wrote into folders this install made go with them.
+    created = manifest["created_dirs"]
+    mime_dir = os.path.join(data_home, "mime")
+    packages = os.path.join(mime_dir, "packages")
+    if mime_dir in created and not (os.path.isdir(packages) and os.listdir(packages)):
+        shutil.rmtree(mime_dir, ignore_errors=True)
+    apps_dir = os.path.join(data_home, "applications")
+    if apps_dir in created and os.path.isdir(apps_dir) and set(os.listdir(apps_dir)) <= {"mimeinfo.cache"}:
+        shutil.rmtree(apps_dir, ignore_errors=True)
     for folder in manifest["created_dirs"]:
         try:
             os.rmdir(folder)
         except OSError:
             pass  # not empty: something of the user's (or the log file) is in it
-    refresh_databases(manifest.get("data_home") or xdg_home("XDG_DATA_HOME", ".local/share"))
+    refresh_databases(data_home)
     log = os.path.join(program_dir, "Ardent.zq_")
     if os.path.exists(log):
         say(f"kept the log file {log}")
