@@ -113,8 +113,8 @@ def actions(bin_dir):
 def desktop_entries(bin_dir):
     sealdesk = desktop_exec_arg(os.path.join(bin_dir, "sealdesk"))
     shredwell = desktop_exec_arg(os.path.join(bin_dir, "shredwell"))
-    # Sealdesk started without a switch and a path shows nothing, so it stays out of the menus and is
-    # offered for encrypted files and through its actions only.
+    # Not NoDisplay, although Sealdesk without a path shows nothing: file managers leave hidden entries out
+    # of their "Open with" lists, which is where it must be.
     sealdesk_entry = f"""[Desktop Entry]
 Type=Application
 Version=1.4
@@ -124,7 +124,6 @@ Comment=Decrypt and view encrypted files; encrypt files and folders with a passw
 Exec={sealdesk} /v %F
 Icon={APP_ICON}
 Terminal=false
-NoDisplay=true
 MimeType={MIME_TYPE};
 Categories=Utility;FileTools;
 Actions=decrypt-here;encrypt;
