@@ -324,8 +324,16 @@ class InstallTest(unittest.TestCase):
                     "libvelmora-runtime.so"):
             self.assertTrue(os.path.exists(os.path.join(program_dir, rel)), rel)
         # Run paths hold after install: the installed objcall runs from its own folder.
-        syntax = self.box.run([os.path.join(program_dir, "objcall")], text=True)
-        self.assertIn("usage: objcall", syntax.stdout + syntax.stderr)
+        # The user's registry names the installed engine, which finds its plug-ins beside itself.
+        plain = os.path.join(self.box.root, "plain.bin")
+        with open(plain, "wb") as f:
+            f.write(os.urandom(3000))
+        for step in (f"EncryptFile(s:{plain}, s:{plain}.zqf, s:pw)", f"DecryptFile(s:{plain}.zqf, s:{plain}.out, s:pw)"):
+            result = self.box.run([os.path.join(program_dir, "objcall"), "Ciphercore.EncryptObject",
+                                   "SelectedMethod=1", step], text=True)
+            self.assertEqual(result.stdout.split()[-1:], ["b:true"], result.stdout + result.stderr)
+        with open(plain, "rb") as a, open(plain + ".out", "rb") as b:
+            self.assertEqual(a.read(), b.read())
         self.place_stand_ins()
 
         apps = os.path.join(self.box.data_home, "applications")
