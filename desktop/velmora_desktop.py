@@ -463,6 +463,7 @@ def install(args):
         candidates.update(ancestors(os.path.join(prefix, rel), os.path.dirname(prefix)))
         if copy_share and rel.startswith("share/"):
             candidates.update(ancestors(os.path.join(data_home, rel[len("share/"):]), os.path.dirname(data_home)))
+    candidates.update(ancestors(os.path.join(config_home, "mimeapps.list"), os.path.dirname(config_home)))
     before = existing(candidates)
 
     result = subprocess.run(["cmake", "--install", args.build, "--prefix", prefix], capture_output=True,
