@@ -1,11 +1,13 @@
 # Per-target settings shared by every target of ours. Nothing here is directory-wide.
 
-# Compiler settings of our own code: warnings as errors, sanitizers when asked for.
+# Compiler settings of our own code: warnings as errors, sanitizers when asked for. Symbols are hidden
+# unless marked VELMORA_API (runtime/exports.h); the layers show all of theirs (velmora_add_layer).
 function(velmora_target_defaults target)
   target_compile_features(${target} PUBLIC cxx_std_20)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Werror)
   set_target_properties(${target} PROPERTIES
-    CXX_VISIBILITY_PRESET default
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
     POSITION_INDEPENDENT_CODE ON
     BUILD_RPATH "$ORIGIN;$ORIGIN/..")
   # The installed program folder keeps the build folder's layout, so the same run paths hold there.
@@ -80,6 +82,7 @@ function(velmora_add_layer name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;PRIVATE_LINKS" ${ARGN})
   add_library(${name} SHARED ${ARG_SOURCES} ${VELMORA_VERSION_DLL_SOURCE})
   velmora_target_defaults(${name})
+  set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET default VISIBILITY_INLINES_HIDDEN OFF)
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
   target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
   velmora_install_deliverable(${name})

@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Tabs are ordinary characters; case is kept.
         SplitCase{u"a\tb", {u"a\tb"}}, SplitCase{u"a\t b\t", {u"a\t", u"b\t"}}, SplitCase{u"\t", {u"\t"}},
         SplitCase{u"/E C:\\x", {u"/E", u"C:\\x"}}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    [](const auto& tested) { return "case" + std::to_string(tested.index); });
 
 // Whatever the text, every character other than blanks and quotes reaches an element, in order.
 TEST(CommandLineTest, SplitNeverLosesText) {

@@ -47,11 +47,11 @@ Variant MemberInfo::callWithOmitted(Object& self, std::span<Variant> args) const
         full[i] = params[i].omittedValue();
     }
 
-    Variant result = invoker(self, full);
+    Variant returned = invoker(self, full);
     for (std::size_t i = 0; i < supplied; ++i)
         if (params[i].byRef && !args[i].isMissing()) args[i] = std::move(full[i]);
     if (assignment && params[valuePosition].byRef) args.back() = std::move(full[valuePosition]);
-    return result;
+    return returned;
 }
 
 }  // namespace velmora

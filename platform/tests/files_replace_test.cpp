@@ -105,8 +105,8 @@ TEST_P(Replacement, AMissingFolderIsPathNotFound) {
 INSTANTIATE_TEST_SUITE_P(Staging, Replacement,
                          ::testing::Values(ReplacementFile::Staging::Unnamed,
                                            ReplacementFile::Staging::Named),
-                         [](const auto& info) {
-                             return info.param == ReplacementFile::Staging::Unnamed ? "Unnamed" : "Named";
+                         [](const auto& tested) {
+                             return tested.param == ReplacementFile::Staging::Unnamed ? "Unnamed" : "Named";
                          });
 
 // A process killed in the middle of a long write leaves the old file as it was and nothing beside it.

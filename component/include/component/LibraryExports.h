@@ -16,6 +16,7 @@
 #include "component/ClassFactory.h"
 #include "component/ClassTable.h"
 #include "component/hresult.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
@@ -57,17 +58,18 @@ inline HRESULT withExtraRegistration(HRESULT result, ExtraRegistration extra, bo
         return table;                                                                                       \
     }                                                                                                       \
     }                                                                                                       \
-    extern "C" HRESULT DllGetClassObject(const char16_t* clsid, ::velmora::ClassFactory** factory) {        \
+    extern "C" VELMORA_API HRESULT DllGetClassObject(const char16_t* clsid,                                 \
+                                                     ::velmora::ClassFactory** factory) {                   \
         return ::velmora::getClassObject(&velmoraLibraryClassTable, clsid, factory);                        \
     }                                                                                                       \
-    extern "C" HRESULT DllRegisterServer() {                                                                \
+    extern "C" VELMORA_API HRESULT DllRegisterServer() {                                                    \
         return ::velmora::withExtraRegistration(::velmora::registerClassTable(&velmoraLibraryClassTable),   \
                                                 extraRegistration, false);                                  \
     }                                                                                                       \
-    extern "C" HRESULT DllUnregisterServer() {                                                              \
+    extern "C" VELMORA_API HRESULT DllUnregisterServer() {                                                  \
         return ::velmora::withExtraRegistration(::velmora::unregisterClassTable(&velmoraLibraryClassTable), \
                                                 extraRegistration, true);                                   \
     }                                                                                                       \
-    extern "C" const ::velmora::ClassTable* DllGetClassTable() {                                            \
+    extern "C" VELMORA_API const ::velmora::ClassTable* DllGetClassTable() {                                \
         return ::velmora::classTableOf(&velmoraLibraryClassTable);                                          \
     }

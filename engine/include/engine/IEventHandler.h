@@ -9,10 +9,11 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class IEventHandler : public Dispatchable<IEventHandler> {
+class VELMORA_API IEventHandler : public Dispatchable<IEventHandler> {
   public:
     static const ClassInfo& describe();
 

@@ -13,6 +13,7 @@
 #include "component/EventSource.h"
 #include "files/FileWiper.h"
 #include "platform/win32types.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
@@ -65,7 +66,7 @@ enum DeleteType : std::int32_t {
     vWipe = 3,
 };
 
-class FileObject : public Dispatchable<FileObject> {
+class VELMORA_API FileObject : public Dispatchable<FileObject> {
   public:
     static const ClassInfo& describe();
     EventSource* events() noexcept override { return &m_events; }

@@ -15,12 +15,13 @@
 #include <vector>
 
 #include "platform/win32types.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
 // The calls the wipe makes on its file. The platform's form goes to CreateFileA and friends; tests put a
 // recording layer in front of it to observe the sequence.
-class WipeIo {
+class VELMORA_API WipeIo {
   public:
     virtual ~WipeIo() = default;
     // Opens for writing alone, unshared, delete-on-close; INVALID_HANDLE_VALUE when that is refused.
@@ -32,7 +33,7 @@ class WipeIo {
     virtual void close(HANDLE file) = 0;
 };
 
-class PlatformWipeIo : public WipeIo {
+class VELMORA_API PlatformWipeIo : public WipeIo {
   public:
     HANDLE open(const std::string& path) override;
     void write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override;
@@ -41,7 +42,7 @@ class PlatformWipeIo : public WipeIo {
     void close(HANDLE file) override;
 };
 
-class FileWiper {
+class VELMORA_API FileWiper {
   public:
     static constexpr std::uint64_t kBlock = 1048576;
 

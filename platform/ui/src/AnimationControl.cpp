@@ -20,8 +20,8 @@ void AnimationControl::setAutoPlay(bool autoPlay) {
     if (autoPlay && isOpen() && !isPlaying()) Play();
 }
 
-bool AnimationControl::openData(std::span<const std::uint8_t> data) {
-    return adopt(AviClip::parse(data));
+bool AnimationControl::openData(std::span<const std::uint8_t> clip) {
+    return adopt(AviClip::parse(clip));
 }
 
 bool AnimationControl::Open(const std::string& fileName) {
@@ -30,18 +30,18 @@ bool AnimationControl::Open(const std::string& fileName) {
         Close();
         return false;
     }
-    const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in),
+    const std::vector<std::uint8_t> clip{std::istreambuf_iterator<char>(in),
                                          std::istreambuf_iterator<char>()};
-    return openData(data);
+    return openData(clip);
 }
 
 bool AnimationControl::openResource(HMODULE module, int id) {
-    const auto data = findModuleResource(module, "AVI", id);
-    if (!data) {
+    const auto clip = findModuleResource(module, "AVI", id);
+    if (!clip) {
         Close();
         return false;
     }
-    return openData(*data);
+    return openData(*clip);
 }
 
 bool AnimationControl::adopt(std::optional<AviClip> clip) {

@@ -90,8 +90,8 @@ bool DialogDriver::typeInto(QWidget& window, const QString& name, const QString&
         target = spin->findChild<QLineEdit*>();
         if (!target) return false;
         static_cast<QLineEdit*>(target)->clear();
-    } else if (auto* text = qobject_cast<QTextEdit*>(field)) {
-        text->clear();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(field)) {
+        rich->clear();
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) {
         plain->clear();
     } else {

@@ -40,11 +40,11 @@ class HelpPage : public QTextBrowser {
     }
     QVariant loadResource(int type, const QUrl& name) override {
         if (name.scheme() != kScheme) return {};
-        const std::optional<std::string> data = m_file.read(name.path().toStdString());
-        if (!data) return {};
+        const std::optional<std::string> object = m_file.read(name.path().toStdString());
+        if (!object) return {};
         if (type == QTextDocument::ImageResource)
-            return QByteArray(data->data(), static_cast<qsizetype>(data->size()));
-        return QString::fromUtf8(data->data(), static_cast<qsizetype>(data->size()));
+            return QByteArray(object->data(), static_cast<qsizetype>(object->size()));
+        return QString::fromUtf8(object->data(), static_cast<qsizetype>(object->size()));
     }
 
   private:

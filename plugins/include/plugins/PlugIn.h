@@ -7,10 +7,11 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class PlugIn : public Dispatchable<PlugIn> {
+class VELMORA_API PlugIn : public Dispatchable<PlugIn> {
   public:
     static const ClassInfo& describe();
 

@@ -11,10 +11,11 @@
 #include "component/Enumerator.h"
 #include "plugins/PlugIn.h"
 #include "runtime/Collection.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class PlugIns : public Dispatchable<PlugIns> {
+class VELMORA_API PlugIns : public Dispatchable<PlugIns> {
   public:
     static const ClassInfo& describe();
 

@@ -6,10 +6,11 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class RegServerObject : public Dispatchable<RegServerObject> {
+class VELMORA_API RegServerObject : public Dispatchable<RegServerObject> {
   public:
     static const ClassInfo& describe();
 

@@ -6,10 +6,11 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class ParsingObject : public Dispatchable<ParsingObject> {
+class VELMORA_API ParsingObject : public Dispatchable<ParsingObject> {
   public:
     static const ClassInfo& describe();
 

@@ -10,6 +10,7 @@
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "platform/queue.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
@@ -58,7 +59,7 @@ struct OSRelease {
     std::u16string servicePack;
 };
 
-class SystemObject : public Dispatchable<SystemObject> {
+class VELMORA_API SystemObject : public Dispatchable<SystemObject> {
   public:
     static const ClassInfo& describe();
 

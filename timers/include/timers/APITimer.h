@@ -7,13 +7,14 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
 // Starting a timer when the platform has none to give.
 constexpr std::int32_t kNoTimersAvailable = -2147190491;  // 0x80047925
 
-class APITimer : public Dispatchable<APITimer> {
+class VELMORA_API APITimer : public Dispatchable<APITimer> {
   public:
     static const ClassInfo& describe();
 

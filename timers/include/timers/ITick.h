@@ -5,10 +5,11 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class ITick : public Dispatchable<ITick> {
+class VELMORA_API ITick : public Dispatchable<ITick> {
   public:
     static const ClassInfo& describe();
 

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "runtime/Object.h"
+#include "runtime/exports.h"
 #include "timers/APITimer.h"
 
 namespace velmora {
 
-class TimerTable {
+class VELMORA_API TimerTable {
   public:
     static TimerTable& ofThisThread();
 

@@ -7,10 +7,11 @@
 #include "component/ComObject.h"
 #include "component/EventSource.h"
 #include "platform/win32types.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class WaitTimerObject : public Dispatchable<WaitTimerObject> {
+class VELMORA_API WaitTimerObject : public Dispatchable<WaitTimerObject> {
   public:
     static const ClassInfo& describe();
 

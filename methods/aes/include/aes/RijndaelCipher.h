@@ -10,10 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include "runtime/exports.h"
 
 namespace velmora {
 
-class RijndaelCipher {
+class VELMORA_API RijndaelCipher {
   public:
     static constexpr int kMaxBlockWords = 8;
     static constexpr int kMaxKeyWords = 8;

@@ -33,7 +33,7 @@ class AnimationControl : public QWidget, public WindowMessageTarget {
 
     // Opens a clip from memory, a file or a module's "AVI" resource; false (and no clip) when it cannot
     // be read or played. With AutoPlay on, playing starts at once.
-    bool openData(std::span<const std::uint8_t> data);
+    bool openData(std::span<const std::uint8_t> clip);
     bool Open(const std::string& fileName);
     bool openResource(HMODULE module, int id);
     void Close();
