@@ -98,21 +98,18 @@ frmMain::frmMain(std::vector<std::u16string> arguments, ObjectRef helpTopics, QW
     auto* top = new QHBoxLayout;
     top->addWidget(m_picture1, 0, Qt::AlignTop);
     top->addWidget(m_lblCaption, 1);
-    auto* passes = new QHBoxLayout;
-    passes->addStretch(1);
-    passes->addWidget(m_ctlNumberSelect1);
-    passes->addWidget(m_lblPass);
-    passes->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_button1[0]);
-    buttons->addWidget(m_button1[1]);
+    // The passes and the buttons share the last row, so the selector's balloon opens below the window.
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_ctlNumberSelect1);
+    bottom->addWidget(m_lblPass);
+    bottom->addStretch(1);
+    bottom->addWidget(m_button1[0]);
+    bottom->addWidget(m_button1[1]);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addLayout(passes);
     layout->addWidget(m_lblStorage);
-    layout->addLayout(buttons);
-    setFixedWidth(380);
+    layout->addLayout(bottom);
+    setFixedWidth(400);
     setTabOrder(m_ctlNumberSelect1, m_button1[0]);
     setTabOrder(m_button1[0], m_button1[1]);
 
@@ -184,6 +181,7 @@ void frmMain::Button1_Click(int index) {
         try {
             EraseProcedure procedure({m_objFile, m_directory, m_objProgress},
                                      [this] { return m_ctlNumberSelect1->Value(); });
+            procedure.setWipeObserver(m_wipeObserver);
             procedure.run(m_arguments);
         } catch (const RuntimeError& error) {
             m_failure = error;  // an error must not unwind through the event loop

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,10 @@ class frmMain : public QDialog {
     void Button1_Click(int index);
     // The tooltip of the pass selector (tests and screenshots show it at once).
     const ObjectRef& passTip() const { return m_passTip; }
+    // Handed to the erase procedure: called with each path just before it is wiped.
+    void setWipeObserver(std::function<void(const std::u16string&)> observer) {
+        m_wipeObserver = std::move(observer);
+    }
     // The progress object while the window is loaded.
     const ObjectRef& progressObject() const { return m_objProgress; }
     // Whether the window says its items are on storage that overwriting may not reach.
@@ -76,6 +81,7 @@ class frmMain : public QDialog {
     ObjectRef m_passTip;
     bool m_unloaded = false;
     std::optional<RuntimeError> m_failure;
+    std::function<void(const std::u16string&)> m_wipeObserver;
 };
 
 }  // namespace velmora

@@ -39,15 +39,15 @@ class EraseProcedureTest : public test::EraserTest {
             for (char& c : text)
                 if (c == '\\') c = '/';
             wiped.push_back(text);
+            m_shown.push_back(getProperty(m_objects.progress, u"FormCaption").toString() + u" / " +
+                              getProperty(m_objects.progress, u"StatusText").toString());
         });
         procedure.run(arguments);
         return wiped;
     }
-    std::u16string progressText(const char16_t* property) const {
-        return getProperty(m_objects.progress, property).toString();
-    }
 
     EraseProcedure::Objects m_objects;
+    std::vector<std::u16string> m_shown;  // the progress window's caption and status at each wipe
     MessageBoxRecorder m_boxes;
 };
 
@@ -78,8 +78,9 @@ TEST_F(EraseProcedureTest, ATreeIsWalkedBreadthFirstAndKeepsItsFoldersEmptyFiles
     EXPECT_EQ(read("tree/.hiddendir/h.txt"), "below a hidden folder");
     EXPECT_TRUE(exists("tree/empty.txt"));
     EXPECT_TRUE(exists("tree/sub1/empty2"));
-    EXPECT_EQ(progressText(u"FormCaption"), u"Shreding File(s)");
-    EXPECT_EQ(progressText(u"StatusText"), u"Shredwell d.txt");
+    EXPECT_EQ(m_shown, (std::vector<std::u16string>{
+                           u"Shreding File(s) / Shredwell a.txt", u"Shreding File(s) / Shredwell b.txt",
+                           u"Shreding File(s) / Shredwell c.txt", u"Shreding File(s) / Shredwell d.txt"}));
     EXPECT_TRUE(m_boxes.messages().empty());
 }
 

@@ -43,10 +43,22 @@ class frmMainTest : public test::EraserTest {
         QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier);
         QApplication::sendEvent(target, &release);
     }
-    // Runs the window modally; action runs once it is shown. Returns what the progress object saw.
-    std::u16string runModal(frmMain& form, const std::function<void(frmMain&)>& action) {
+    // What the progress object went through while the window ran.
+    struct Progress {
+        bool initialised = false;           // its range was ever set (Terminate leaves 0..100, new is 0..0)
+        std::vector<std::u16string> shown;  // caption and status at each wipe
+        bool windowHiddenAtEachWipe = true;
+    };
+    // Runs the window modally; action runs once it is shown.
+    Progress runModal(frmMain& form, const std::function<void(frmMain&)>& action) {
         DialogDriver driver;
         ObjectRef progress;
+        Progress seen;
+        form.setWipeObserver([&](const std::u16string&) {
+            seen.shown.push_back(getProperty(progress, u"FormCaption").toString() + u" / " +
+                                 getProperty(progress, u"StatusText").toString());
+            seen.windowHiddenAtEachWipe = seen.windowHiddenAtEachWipe && form.isHidden();
+        });
         driver.whenShown("Shredwell", [&](QWidget&) {
             progress = form.progressObject();
             action(form);
@@ -54,7 +66,8 @@ class frmMainTest : public test::EraserTest {
         form.exec();
         EXPECT_TRUE(driver.done());
         EXPECT_TRUE(form.isHidden());
-        return progress ? getProperty(progress, u"FormCaption").toString() : u"<none>";
+        seen.initialised = progress && getProperty(progress, u"Max").toLong() != 0;
+        return seen;
     }
 };
 
@@ -118,28 +131,34 @@ TEST_F(frmMainTest, CancelEscapeAndClosingEraseNothing) {
     for (const auto& [way, action] : ways) {
         SCOPED_TRACE(way);
         frmMain form(arguments({"keep"}));
-        EXPECT_EQ(runModal(form, action), u"");  // no progress window was ever put up
+        const Progress seen = runModal(form, action);
+        EXPECT_FALSE(seen.initialised);  // no progress window was ever put up
+        EXPECT_TRUE(seen.shown.empty());
         EXPECT_EQ(read("keep"), "keep me");
     }
 }
 
 TEST_F(frmMainTest, OkWithoutItemsShowsNoProgressWindow) {
     frmMain form(arguments({}));
-    EXPECT_EQ(runModal(form, [](frmMain& f) { button(f, "Ok")->click(); }), u"");
+    const Progress seen = runModal(form, [](frmMain& f) { button(f, "Ok")->click(); });
+    EXPECT_FALSE(seen.initialised);
     EXPECT_EQ(form.result(), QDialog::Accepted);
 }
 
-TEST_F(frmMainTest, ReturnPressesOkAndErasesWithTheTypedNumberOfPasses) {
+TEST_F(frmMainTest, ReturnFromThePassSelectorPressesOkAndErasesTheItems) {
     write("tree/a", "alpha");
     write("tree/empty", "");
     write("file", "file");
     frmMain form(arguments({"file", "tree"}));
-    const std::u16string caption = runModal(form, [](frmMain& f) {
+    const Progress seen = runModal(form, [](frmMain& f) {
         ASSERT_TRUE(DialogDriver::typeInto(f, "ctlNumberSelect1", "1"));
         EXPECT_EQ(control<QLabel>(f, "lblPass")->text(), "pass");
         key(control<QWidget>(f, "ctlNumberSelect1"), Qt::Key_Return);
     });
-    EXPECT_EQ(caption, u"Shreding File(s)");
+    EXPECT_TRUE(seen.initialised);
+    EXPECT_EQ(seen.shown, (std::vector<std::u16string>{u"Shreding File(s) / Shredwell file",
+                                                       u"Shreding File(s) / Shredwell a"}));
+    EXPECT_TRUE(seen.windowHiddenAtEachWipe);
     EXPECT_FALSE(exists("file"));
     EXPECT_FALSE(exists("tree/a"));
     EXPECT_TRUE(exists("tree/empty"));
@@ -163,7 +182,7 @@ TEST_F(frmMainTest, Screenshot) {
     form.move(200, 160);
     form.show();
     test::processUntil([] { return false; }, std::chrono::milliseconds(100));
-    letProperty(form.passTip(), u"Activate", std::int32_t{ACTIVATION_CENTER}, std::int16_t{0},
+    letProperty(form.passTip(), u"Activate", std::int32_t{ACTIVATION_RIGHT}, std::int16_t{0},
                 std::int16_t{0}, true);
     auto* balloon = dynamic_cast<ToolTipControl*>(widgetOf(form.passTip().as<ToolTip>()->window()));
     ASSERT_TRUE(balloon && balloon->isVisible());
