@@ -13,8 +13,10 @@
 #include "help/ToolTip.h"
 #include "platform/storage.h"
 #include "ui/DialogDriver.h"
+#include "ui/HelpViewer.h"
 #include "ui/ToolTipControl.h"
 #include "ui/WindowHandles.h"
+#include "ui/htmlhelp.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -175,6 +177,26 @@ TEST_F(frmMainTest, TheStorageLineShowsExactlyWhenAnItemIsOnStorageOverwritingMa
     EXPECT_FALSE(none.storageWarned());
 }
 
+TEST_F(frmMainTest, TheStorageLinkOpensWhatOverwritingCannotReachAndF1TheEraseTopic) {
+    ObjectRef help = CreateObject(u"Guidepost.HelpTopics");
+    letProperty(help, u"HelpFile", fromUtf8(VELMORA_BIN_DIR "/Help.chm"));
+    frmMain form(arguments({}), help);
+    form.show();
+    const auto viewer = [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* found = dynamic_cast<HelpViewer*>(window); found && found->isVisible()) return found;
+        return static_cast<HelpViewer*>(nullptr);
+    };
+    Q_EMIT control<QLabel>(form, "lblStorage")->linkActivated("storage.htm");
+    ASSERT_NE(viewer(), nullptr);
+    EXPECT_EQ(viewer()->currentTopic(), "storage.htm");
+    // F1 reaches the form through the help library, which calls the form's OnHelp.
+    const ObjectRef topic = call(help, u"Item", 1).toObject();
+    call(getProperty(topic, u"frm").toObject(), u"OnHelp", Variant());
+    EXPECT_EQ(viewer()->currentTopic(), "erase.htm");
+    HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0);
+}
+
 // docs/screenshots/shredwell.png: the window with the pass selector's balloon showing.
 TEST_F(frmMainTest, Screenshot) {
     write("file", "x");
@@ -182,8 +204,8 @@ TEST_F(frmMainTest, Screenshot) {
     form.move(200, 160);
     form.show();
     test::processUntil([] { return false; }, std::chrono::milliseconds(100));
-    letProperty(form.passTip(), u"Activate", std::int32_t{ACTIVATION_RIGHT}, std::int16_t{0},
-                std::int16_t{0}, true);
+    letProperty(form.passTip(), u"Activate", std::int32_t{ACTIVATION_RIGHT}, std::int16_t{0}, std::int16_t{0},
+                true);
     auto* balloon = dynamic_cast<ToolTipControl*>(widgetOf(form.passTip().as<ToolTip>()->window()));
     ASSERT_TRUE(balloon && balloon->isVisible());
     const QRect both = form.frameGeometry().united(balloon->geometry()).adjusted(-8, -8, 8, 8);
