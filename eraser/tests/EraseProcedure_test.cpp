@@ -1,0 +1,205 @@
+// The erase procedure on real files and folders with the real file, directory and progress objects: the
+// pass rule, which items go and in which order, what a tree walk leaves, and what it never touches (what a
+// link points to, pipes, names the suite's paths cannot address).
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include "EraseProcedure.h"
+#include "EraserTest.h"
+#include "component/CreateObject.h"
+#include "component/calls.h"
+#include "platform/files.h"
+#include "platform/messagebox.h"
+
+using namespace velmora;
+namespace fs = std::filesystem;
+
+namespace {
+
+class EraseProcedureTest : public test::EraserTest {
+  protected:
+    void SetUp() override {
+        EraserTest::SetUp();
+        m_objects = {CreateObject(u"Diskware.FileObject"), CreateObject(u"Diskware.DirectoryObject"),
+                     CreateObject(u"Gaugebox.ProgressObject")};
+    }
+    // Runs the procedure on the items (element 0 stands for the program) and returns the wiped paths in
+    // order.
+    std::vector<std::string> erase(const std::vector<std::string>& names, std::int32_t passes = 1) {
+        std::vector<std::u16string> arguments{u"Shredwell.exe"};
+        for (const std::string& name : names) arguments.push_back(item(name));
+        EraseProcedure procedure(m_objects, [passes] { return passes; });
+        std::vector<std::string> wiped;
+        const std::string prefix = path("").string();
+        procedure.setWipeObserver([&](const std::u16string& wipedPath) {
+            std::string text = toUtf8(wipedPath);
+            if (text.starts_with(prefix)) text.erase(0, prefix.size());
+            for (char& c : text)
+                if (c == '\\') c = '/';
+            wiped.push_back(text);
+            m_shown.push_back(getProperty(m_objects.progress, u"FormCaption").toString() + u" / " +
+                              getProperty(m_objects.progress, u"StatusText").toString());
+        });
+        procedure.run(arguments);
+        return wiped;
+    }
+
+    EraseProcedure::Objects m_objects;
+    std::vector<std::u16string> m_shown;  // the progress window's caption and status at each wipe
+    MessageBoxRecorder m_boxes;
+};
+
+TEST(PassRule, BelowOneGivesOneAndTwoThousandOrMoreGivesFourHundred) {
+    const std::pair<std::int32_t, std::int16_t> cases[] = {
+        {-40000, 1},  {-1, 1},     {0, 1},      {1, 1},       {2, 2},       {3, 3},
+        {1999, 1999}, {2000, 400}, {2001, 400}, {32767, 400}, {40000, 400}, {65536, 400}};
+    for (const auto& [value, passes] : cases) EXPECT_EQ(EraseProcedure::choosePasses(value), passes) << value;
+}
+
+TEST_F(EraseProcedureTest, ATreeIsWalkedBreadthFirstAndKeepsItsFoldersEmptyFilesAndHiddenFiles) {
+    write("tree/a.txt", "alpha");
+    write("tree/empty.txt", "");
+    write("tree/.hidden", "hidden inside a tree");
+    write("tree/.hiddendir/h.txt", "below a hidden folder");
+    write("tree/sub1/b.txt", "bravo");
+    write("tree/sub1/empty2", "");
+    write("tree/sub1/sub1a/d.txt", std::string(3 * 1048576 + 5, 'd'));
+    write("tree/sub2/c.txt", "charlie");
+    const auto wiped = erase({"tree"});
+    EXPECT_EQ(wiped, (std::vector<std::string>{"tree/a.txt", "tree/sub1/b.txt", "tree/sub2/c.txt",
+                                               "tree/sub1/sub1a/d.txt"}));
+    for (const char* gone : {"tree/a.txt", "tree/sub1/b.txt", "tree/sub2/c.txt", "tree/sub1/sub1a/d.txt"})
+        EXPECT_FALSE(exists(gone)) << gone;
+    for (const char* folder : {"tree", "tree/sub1", "tree/sub1/sub1a", "tree/sub2", "tree/.hiddendir"})
+        EXPECT_TRUE(fs::is_directory(path(folder))) << folder;
+    EXPECT_EQ(read("tree/.hidden"), "hidden inside a tree");
+    EXPECT_EQ(read("tree/.hiddendir/h.txt"), "below a hidden folder");
+    EXPECT_TRUE(exists("tree/empty.txt"));
+    EXPECT_TRUE(exists("tree/sub1/empty2"));
+    EXPECT_EQ(m_shown, (std::vector<std::u16string>{
+                           u"Shreding File(s) / Shredwell a.txt", u"Shreding File(s) / Shredwell b.txt",
+                           u"Shreding File(s) / Shredwell c.txt", u"Shreding File(s) / Shredwell d.txt"}));
+    EXPECT_TRUE(m_boxes.messages().empty());
+}
+
+TEST_F(EraseProcedureTest, ItemsNamedDirectlyGoWhateverTheirLengthInCommandLineOrder) {
+    write("one", "1");
+    write(".secret", "a hidden file named directly");
+    write("empty", "");
+    write("dir with blanks/two", "2");
+    const auto wiped = erase({"missing", "one", ".secret", "empty", "one", "dir with blanks", "not there/x"});
+    // The file named twice goes once; the second time it no longer exists and is skipped.
+    EXPECT_EQ(wiped, (std::vector<std::string>{"one", ".secret", "empty", "dir with blanks/two"}));
+    for (const char* gone : {"one", ".secret", "empty", "dir with blanks/two"})
+        EXPECT_FALSE(exists(gone)) << gone;
+    EXPECT_TRUE(fs::is_directory(path("dir with blanks")));
+    EXPECT_TRUE(m_boxes.messages().empty());
+}
+
+TEST_F(EraseProcedureTest, NoLinkIsEverFollowedAndWhatLinksPointToStaysByteIdentical) {
+    write("outside/target", "precious");
+    write("outside/folder/deep", "deep and precious");
+    write("outside/named", "named through a link");
+    write("tree/own", "own data");
+    fs::create_symlink(path("outside/target"), path("tree/link"));
+    fs::create_directory_symlink(path("outside/folder"), path("tree/folderlink"));
+    fs::create_symlink(path("outside/named"), path("link named"));
+    fs::create_directory_symlink(path("outside/folder"), path("folder link named"));
+    fs::create_symlink(path("nowhere"), path("dangling"));
+    const auto wiped = erase({"tree", "link named", "folder link named/", "dangling"});
+    EXPECT_EQ(wiped, (std::vector<std::string>{"tree/own", "link named", "folder link named", "dangling"}));
+    // What the links point to: every byte as it was.
+    EXPECT_EQ(read("outside/target"), "precious");
+    EXPECT_EQ(read("outside/folder/deep"), "deep and precious");
+    EXPECT_EQ(read("outside/named"), "named through a link");
+    // Links inside a tree hold no data of their own and stay, as empty files do; links named directly go.
+    EXPECT_TRUE(fs::is_symlink(path("tree/link")));
+    EXPECT_TRUE(fs::is_symlink(path("tree/folderlink")));
+    EXPECT_FALSE(exists("link named"));
+    EXPECT_FALSE(exists("folder link named"));
+    EXPECT_FALSE(exists("dangling"));
+    EXPECT_TRUE(m_boxes.messages().empty());
+}
+
+TEST_F(EraseProcedureTest, APipeInATreeOrNamedDirectlyIsNeverOpened) {
+    write("tree/file", "data");
+    fs::create_directories(path("tree"));
+    ASSERT_EQ(::mkfifo(path("tree/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    // A reader on each pipe, so that an open for writing would succeed at once rather than fail.
+    const int reader1 = ::open(path("tree/pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    const int reader2 = ::open(path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, path("tree/pipe").c_str(), IN_OPEN), 0);
+    ASSERT_GE(inotify_add_watch(watch, path("pipe").c_str(), IN_OPEN), 0);
+    const auto wiped = erase({"tree", "pipe"});
+    EXPECT_EQ(wiped, std::vector<std::string>{"tree/file"});
+    char events[4096];
+    EXPECT_LT(::read(watch, events, sizeof events), 0) << "a pipe was opened";
+    EXPECT_TRUE(fs::is_fifo(path("tree/pipe")));
+    EXPECT_TRUE(fs::is_fifo(path("pipe")));
+    ::close(watch);
+    ::close(reader1);
+    ::close(reader2);
+    EXPECT_TRUE(m_boxes.messages().empty());
+}
+
+// A mount made for one test, gone (lazily, so nothing below it can keep it) when the test ends.
+struct Mount {
+    std::string at;
+    bool made = false;
+    Mount(const std::string& source, std::string target, const char* type, unsigned long flags)
+        : at(std::move(target)), made(::mount(source.c_str(), at.c_str(), type, flags, nullptr) == 0) {}
+    ~Mount() {
+        if (made) ::umount2(at.c_str(), MNT_DETACH);
+    }
+};
+
+TEST_F(EraseProcedureTest, ATreeWalkStaysOnItsFileSystemAndEndsOnAFolderThatContainsItself) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+    write("tree/a/file", "a");
+    fs::create_directories(path("tree/a/loop"));
+    fs::create_directories(path("tree/other"));
+    const Mount other("none", path("tree/other"), "tmpfs", 0);
+    if (!other.made) GTEST_SKIP() << "no mounts in this environment";
+    write("tree/other/data", "on another file system");
+    // The tree again inside itself: a walk that visited a folder twice would never end.
+    const Mount loop(path("tree"), path("tree/a/loop"), nullptr, MS_BIND);
+    ASSERT_TRUE(loop.made);
+    const auto wiped = erase({"tree"});
+    EXPECT_EQ(wiped, std::vector<std::string>{"tree/a/file"});
+    EXPECT_EQ(read("tree/other/data"), "on another file system");
+}
+
+TEST_F(EraseProcedureTest, ANameTheSuitesPathsWouldReadAsSeveralIsLeftAlone) {
+    // On this platform '\' separates, so "..\..\victim" inside tree/sub would name the file beside the tree.
+    write("victim", "beside the tree");
+    write("tree/sub/..\\..\\victim", "odd name");
+    write("tree/sub/plain", "plain");
+    const auto wiped = erase({"tree"});
+    EXPECT_EQ(wiped, std::vector<std::string>{"tree/sub/plain"});
+    EXPECT_EQ(read("victim"), "beside the tree");
+    EXPECT_EQ(read("tree/sub/..\\..\\victim"), "odd name");
+}
+
+TEST_F(EraseProcedureTest, AFileThatCannotBeOpenedExclusivelyStaysWithTheWipesMessageAndTheRestGoes) {
+    write("busy", "held open elsewhere");
+    write("after", "after");
+    // Another program holding the file unshared, through the platform's own share rules.
+    // It can be read (so it passes the check) but not opened exclusively for writing.
+    const HANDLE holder =
+        CreateFileA(path("busy").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    m_boxes.answer(IDOK);
+    erase({"busy", "after"});
+    CloseHandle(holder);
+    EXPECT_EQ(read("busy"), "held open elsewhere");
+    EXPECT_FALSE(exists("after"));
+    ASSERT_EQ(m_boxes.messages().size(), 1u);
+    EXPECT_EQ(m_boxes.messages()[0].text, "File does Not exist, or is already open!");
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""The real Shredwell.exe under an X server, driven as a user drives it: started with files and a folder
+tree, its window found by its caption, Return pressed on it. The files go; the tree's folders, its empty
+files and its hidden files stay. Runs in a sandbox of its own (registry, drive C:, HOME, XDG_* folders).
+
+Usage: end_to_end.py path/to/Shredwell.exe   (with DISPLAY set, e.g. under xvfb-run -a)
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+BOUND = 60  # seconds for any one step; a healthy run takes a few
+
+
+def sandboxed_environment(root):
+    env = dict(os.environ)
+    for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"):
+        folder = os.path.join(root, name.lower())
+        os.makedirs(folder, mode=0o700, exist_ok=True)
+        env[name] = folder
+    env["VELMORA_REGISTRY"] = os.path.join(root, "registry.db")
+    env["VELMORA_DRIVE_C"] = os.path.join(root, "drive_c")
+    os.makedirs(env["VELMORA_DRIVE_C"], exist_ok=True)
+    return env
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def run_shredwell(program, items, env, keys=("Return",)):
+    """Starts the program with the items, waits for its window by caption, types the keys into it and
+    waits for the program to end. Returns its exit status."""
+    process = subprocess.Popen([program, *items], env=env)
+    try:
+        found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Shredwell$"],
+                               env=env, capture_output=True, text=True, timeout=BOUND, check=True)
+        window = found.stdout.split()[0]
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, timeout=BOUND, check=True)
+        subprocess.run(["xdotool", "key", "--delay", "50", *keys], env=env, timeout=BOUND, check=True)
+        return process.wait(timeout=BOUND)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
+def main():
+    program = os.path.abspath(sys.argv[1])
+    with tempfile.TemporaryDirectory(prefix="shredwell-e2e-") as root:
+        env = sandboxed_environment(os.path.join(root, "sandbox"))
+        data = os.path.join(root, "data")
+        gone = ["one.txt", "name with blanks.txt", "tree/a", "tree/sub/b", "tree/sub/deeper/c"]
+        stay_files = ["tree/empty", "tree/sub/deeper/empty too", "tree/.hidden"]
+        stay_folders = ["tree", "tree/sub", "tree/sub/deeper"]
+        for name in gone:
+            write(os.path.join(data, name), name.encode() * 100)
+        for name in stay_files:
+            write(os.path.join(data, name), b"kept" if name.endswith(".hidden") else b"")
+        status = run_shredwell(program, [os.path.join(data, n) for n in ("one.txt", "name with blanks.txt", "tree")],
+                               env, keys=("ctrl+a", "1", "Return"))
+        failures = []
+        if status != 0:
+            failures.append(f"exit status {status}")
+        failures += [f"{n} still there" for n in gone if os.path.lexists(os.path.join(data, n))]
+        failures += [f"{n} is gone" for n in stay_files if not os.path.isfile(os.path.join(data, n))]
+        failures += [f"folder {n} is gone" for n in stay_folders if not os.path.isdir(os.path.join(data, n))]
+        with open(os.path.join(data, "tree/.hidden"), "rb") as f:
+            if f.read() != b"kept":
+                failures.append("the hidden file changed")
+        # Escape erases nothing.
+        write(os.path.join(data, "kept.txt"), b"kept")
+        status = run_shredwell(program, [os.path.join(data, "kept.txt")], env, keys=("Escape",))
+        if status != 0 or not os.path.isfile(os.path.join(data, "kept.txt")):
+            failures.append(f"Escape: status {status}, kept.txt there: {os.path.isfile(os.path.join(data, 'kept.txt'))}")
+        for failure in failures:
+            print("FAIL:", failure)
+        if failures:
+            return 1
+        print("Shredwell end to end: files wiped, folders and empty files kept, Escape kept everything")
+        return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
