@@ -88,7 +88,9 @@ void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16s
                                  bool inPlace) {
     const ObjectRef& file = mMain::shared().file;
     const std::u16string longName = longNameOf(argument);
-    if (!fileExists() || getProperty(file, u"Extension").toString() != u"zqf") return;
+    // Extension reads in lower case; the name itself must end in ".zqf" as written, so a.ZQF is skipped.
+    if (!fileExists() || getProperty(file, u"Extension").toString() != u"zqf" || !longName.ends_with(u".zqf"))
+        return;
     const std::u16string title = getProperty(file, u"Title").toString();
     setStatus(u"Decrypting " + title);
     if (inPlace) {

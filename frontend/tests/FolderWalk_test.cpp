@@ -60,7 +60,8 @@ TEST(FolderWalkTest, NeverMeetsWhatItsOwnHandlerAdds) {
                          seen.push_back(relative(path, root));
                          // What the encrypt dialog does: the file takes a new name beside the ones still to
                          // come.
-                         fs::rename(toUtf8(path), toUtf8(path) + ".zqf");
+                         const fs::path native = root / relative(path, root);
+            fs::rename(native, native.string() + ".zqf");
                      },
                      {});
     EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "c", "d"}));

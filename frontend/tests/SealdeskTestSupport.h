@@ -56,7 +56,7 @@ class SealdeskTest : public GuiTest {
         SuiteClasses::setComponentDirectory(VELMORA_BIN_DIR);
         SuiteClasses::ensureRegistered();
         m_program = freshFolder("program");
-        fs::copy_file(fs::path(VELMORA_BIN_DIR) / "zqf.ico", m_program / "zqf.ico");
+        for (const char* name : {"zqf.ico", "Help.chm"}) fs::copy_file(fs::path(VELMORA_BIN_DIR) / name, m_program / name);
         writeFile(m_program / "Sealdesk.exe", "");
         mMain::setProgramDirectory(u16(m_program));
         m_files = freshFolder("files");
@@ -100,9 +100,9 @@ class SealdeskTest : public GuiTest {
 
 // What a user does in a dialog: the password boxes filled, a method picked, one button pressed.
 struct UserInput {
-    QString password;
-    QString confirmation;
-    QString method;  // empty: the first entry, as selected at load
+    QString password = {};
+    QString confirmation = {};
+    QString method = {};  // empty: the first entry, as selected at load
     QString button = QStringLiteral("cmdExit(0)");
 };
 
