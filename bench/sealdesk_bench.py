@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Figures for Sealdesk.exe in a real X server (run by hand: xvfb-run -a bench/sealdesk_bench.py build/bin):
+"""Figures for Sealdesk.exe in a real X server (run by hand: xvfb-run -a bench/sealdesk_bench.py build/bin [startup] [big] [many]):
 
 - start-up: process start to the encrypt dialog visible and holding the focus in its password box, next to
   the same start with no dialog (log server, help, registration, command line) and the servers alone;
@@ -78,6 +78,7 @@ def plug_in_alone(bin_dir, env, plug_in, path):
 
 def main():
     bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/bin")
+    parts = set(sys.argv[2:]) or {"startup", "big", "many"}
     with tempfile.TemporaryDirectory(prefix="sealdesk-bench-") as root:
         env = sandbox(root)
         files = os.path.join(root, "files")
@@ -86,6 +87,16 @@ def main():
         with open(probe, "wb") as f:
             f.write(b"probe")
 
+        if "startup" in parts:
+            startup(bin_dir, env, probe)
+        if "big" in parts:
+            big_file(bin_dir, env, files)
+        if "many" in parts:
+            many_files(bin_dir, env, files)
+
+
+def startup(bin_dir, env, probe):
+    if True:
         # First start registers the suite's classes; not counted.
         process, window, _ = start_dialog(bin_dir, env, ["/e", probe])
         xdotool(env, "key", "--window", window, "Escape")
@@ -104,6 +115,8 @@ def main():
         print(f"the same start without a dialog (log server, help, registration, parsing): median "
               f"{statistics.median(bare) * 1000:.0f} ms")
 
+def big_file(bin_dir, env, files):
+    if True:
         big = os.path.join(files, "big.bin")
         for second_method, plug_in in ((False, "Argonbox"), (True, "Blockrune")):
             with open(big, "wb") as f:
@@ -120,6 +133,8 @@ def main():
             for leftover in (big + ".zqf", big + ".alone"):
                 os.remove(leftover)
 
+def many_files(bin_dir, env, files):
+    if True:
         for second_method, plug_in in ((False, "Argonbox"), (True, "Blockrune")):
             folder = os.path.join(files, "many-" + plug_in)
             os.makedirs(folder)

@@ -126,6 +126,19 @@ TEST_F(DialogTest, ANameInTheWayKeepsBothFilesAndIsReported) {
     EXPECT_NE(logText().find("Sealdesk,frmDecrypt,DecryptFile"), std::string::npos) << logText();
 }
 
+TEST_F(DialogTest, AReadOnlyFileKeepsItsContentsAndNameAndIsReported) {
+    writeFile(m_files / "locked.txt", "plain");
+    writeFile(m_files / "open.txt", "plain too");
+    fs::permissions(m_files / "locked.txt", fs::perms::owner_read | fs::perms::group_read);
+    encrypt({(m_files / "locked.txt").string(), (m_files / "open.txt").string()}, QStringLiteral("secret"));
+    fs::permissions(m_files / "locked.txt", fs::perms::owner_all);
+    EXPECT_EQ(readFile(m_files / "locked.txt"), "plain");
+    EXPECT_FALSE(fs::exists(m_files / "locked.txt.zqf"));
+    EXPECT_TRUE(fs::exists(m_files / "open.txt.zqf"));  // the next file still goes
+    EXPECT_NE(logText().find("Sealdesk,frmEncrypt,"), std::string::npos) << logText();
+    EXPECT_TRUE(bugReportShown());
+}
+
 TEST_F(DialogTest, AWrongPasswordLeavesTheFileAndIsLoggedWithTheBugReport) {
     for (const QString& method : {kAesMethod, kArgonMethod}) {
         SCOPED_TRACE(method.toStdString());

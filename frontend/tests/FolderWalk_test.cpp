@@ -61,7 +61,7 @@ TEST(FolderWalkTest, NeverMeetsWhatItsOwnHandlerAdds) {
                          // What the encrypt dialog does: the file takes a new name beside the ones still to
                          // come.
                          const fs::path native = root / relative(path, root);
-            fs::rename(native, native.string() + ".zqf");
+                         fs::rename(native, native.string() + ".zqf");
                      },
                      {});
     EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "c", "d"}));

@@ -56,7 +56,8 @@ class SealdeskTest : public GuiTest {
         SuiteClasses::setComponentDirectory(VELMORA_BIN_DIR);
         SuiteClasses::ensureRegistered();
         m_program = freshFolder("program");
-        for (const char* name : {"zqf.ico", "Help.chm"}) fs::copy_file(fs::path(VELMORA_BIN_DIR) / name, m_program / name);
+        for (const char* name : {"zqf.ico", "Help.chm"})
+            fs::copy_file(fs::path(VELMORA_BIN_DIR) / name, m_program / name);
         writeFile(m_program / "Sealdesk.exe", "");
         mMain::setProgramDirectory(u16(m_program));
         m_files = freshFolder("files");
