@@ -135,7 +135,7 @@ def big_file(bin_dir, env, files):
 
 def many_files(bin_dir, env, files):
     if True:
-        for second_method, plug_in in ((False, "Argonbox"), (True, "Blockrune")):
+        for second_method, plug_in in ((True, "Blockrune"), (False, "Argonbox")):
             folder = os.path.join(files, "many-" + plug_in)
             os.makedirs(folder)
             for i in range(1000):
