@@ -1,0 +1,171 @@
+#include "CipherForm.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+
+#include "ComboList.h"
+#include "common/mPublic.h"
+#include "component/CreateObject.h"
+#include "component/calls.h"
+#include "mMain.h"
+#include "runtime/Error.h"
+#include "runtime/nativenames.h"
+#include "runtime/text.h"
+
+namespace velmora {
+
+namespace {
+constexpr char16_t kCaption[] = u"Velmora Sealdesk";
+// Tooltip appearance both dialogs use: balloon, no icon, not tracking the mouse.
+constexpr std::int32_t kBalloon = 64;
+constexpr std::int32_t kNoIcon = 0;
+constexpr std::int32_t kNonTracking = 16;
+constexpr std::int32_t kToolTipDelay = 99;
+constexpr std::int32_t kFileCopyClip = 105;
+constexpr std::int32_t kInvalidPropertyValue = 380;
+
+QString qtext(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace
+
+CipherForm::CipherForm(const char16_t* formName) : m_formName(formName) {
+    setObjectName(qtext(m_formName));
+    setWindowTitle(qtext(kCaption));
+    setWindowIcon(QIcon(QString::fromStdString(toUtf8(mMain::programDirectory() + u"\\zqf.ico"))));
+    cboEncryptLvl = new QComboBox(this);
+    cboEncryptLvl->setObjectName(QStringLiteral("cboEncryptLvl"));
+    cmdExit[0] = new QPushButton(QStringLiteral("Ok"), this);
+    cmdExit[1] = new QPushButton(QStringLiteral("Cancel"), this);
+    for (int i = 0; i < 2; ++i) {
+        cmdExit[i]->setObjectName(QStringLiteral("cmdExit(%1)").arg(i));
+        connect(cmdExit[i], &QPushButton::clicked, this, [this, i] { buttonClick(i); });
+    }
+    cmdExit[0]->setDefault(true);
+}
+
+CipherForm::~CipherForm() {
+    if (!m_unloaded) {
+        if (m_client) m_client->detach();
+        m_engine = {};
+        m_progress = {};
+        m_toolTips = {};
+    }
+}
+
+void CipherForm::reject() {
+    // Escape and the window's close box mean "Cancel", which ends the dialog its own way.
+    if (!m_unloaded) buttonClick(1);
+}
+
+QLineEdit* CipherForm::passwordBox(const QString& name) {
+    auto* box = new QLineEdit(this);
+    box->setObjectName(name);
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // masked with "*"
+    return box;
+}
+
+void CipherForm::addButtons(QWidget& row) {
+    auto* layout = new QHBoxLayout(&row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch();
+    layout->addWidget(cmdExit[0]);
+    layout->addWidget(cmdExit[1]);
+}
+
+ObjectRef CipherForm::formObject() {
+    if (!m_form) m_form = makeObject<FormControl>(m_formName, this);
+    return ObjectRef(m_form);
+}
+
+void CipherForm::createToolTips() {
+    m_toolTips = CreateObject(u"Guidepost.ToolTips");
+}
+
+void CipherForm::setToolTipsDelay() {
+    letProperty(m_toolTips, u"Delay", kToolTipDelay);
+}
+
+void CipherForm::addToolTip(QWidget* control, const std::u16string& title, const std::u16string& text) {
+    const ObjectRef form = formObject();
+    const ObjectRef item(makeObject<FormControl>(control->objectName().toStdU16String(), control, form));
+    call(m_toolTips, u"Add", form, item, text, std::u16string(), title, kBalloon, kNoIcon, kNonTracking);
+}
+
+void CipherForm::createEngine() {
+    m_client = makeObject<EngineClient>(
+        [this](std::int32_t percent) { letProperty(m_progress, u"value", percent); },
+        [this](std::int32_t number, const std::u16string& description, const std::u16string& source) {
+            logError(description, number, source);
+        });
+    m_engine = CreateObject(u"Ciphercore.EncryptObject");
+    velmora::setProperty(m_engine, u"IEventHandler", ObjectRef(m_client));
+}
+
+void CipherForm::createProgress() {
+    m_progress = CreateObject(u"Gaugebox.ProgressObject");
+}
+
+void CipherForm::fillMethods() {
+    const ObjectRef methods = getProperty(m_engine, u"EncryptionMethods").toObject();
+    const std::int32_t count = getProperty(methods, u"Count").toLong();
+    ComboList list(*cboEncryptLvl);
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const ObjectRef plugIn = getProperty(getProperty(methods, u"Item", i).toObject(), u"obj").toObject();
+        mPublic::fillList(list, getProperty(plugIn, u"MethodName").toString(), static_cast<std::int16_t>(i));
+    }
+    // Selecting the first entry of an empty list fails, as the list's ListIndex = 0 does.
+    if (cboEncryptLvl->count() == 0)
+        velmora::raise(kInvalidPropertyValue, u"Invalid property value", u"cboEncryptLvl");
+    cboEncryptLvl->setCurrentIndex(0);
+}
+
+void CipherForm::selectMethod(const std::u16string& key) {
+    letProperty(m_engine, u"SelectedMethod", ComboList::selectedItemData(*cboEncryptLvl));
+    letProperty(m_engine, u"Key", key);
+}
+
+void CipherForm::startProgress(const std::u16string& caption) {
+    call(m_progress, u"Initialize", caption, std::u16string(u"Initializing"), std::int32_t{0},
+         std::int32_t{100}, kFileCopyClip, false, true);
+}
+
+void CipherForm::setStatus(const std::u16string& text) {
+    letProperty(m_progress, u"StatusText", text);
+}
+
+void CipherForm::endProgress() {
+    call(m_progress, u"Terminate");
+}
+
+std::u16string CipherForm::longNameOf(const std::u16string& path) const {
+    const ObjectRef& file = mMain::shared().file;
+    letProperty(file, u"FileName", path);
+    return getProperty(file, u"LongName").toString();
+}
+
+bool CipherForm::fileExists() const {
+    return getProperty(mMain::shared().file, u"Exists").toBool();
+}
+
+bool CipherForm::moveTo(const std::u16string& destination) const {
+    return call(mMain::shared().file, u"FileMove", destination).toBool();
+}
+
+void CipherForm::logError(const std::u16string& description, std::int32_t number,
+                          const std::u16string& routine) const {
+    mMain::logError(description, number, m_formName, routine);
+}
+
+void CipherForm::unload() {
+    if (m_unloaded) return;
+    m_unloaded = true;
+    if (m_client) m_client->detach();
+    m_engine = {};
+    m_progress = {};
+    m_toolTips = {};
+    done(QDialog::Rejected);
+}
+
+}  // namespace velmora

@@ -1,0 +1,80 @@
+// What the encrypt and decrypt dialogs share: the caption, the method list and the Ok/Cancel pair, the
+// engine with this dialog as its client, the progress object, the tooltips, and the unload order. Escape
+// and closing the window are "Cancel", Return is "Ok".
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <string>
+
+#include "EngineClient.h"
+#include "FormControl.h"
+#include "runtime/Object.h"
+
+namespace velmora {
+
+class CipherForm : public QDialog {
+  public:
+    // formName: the form's name (frmEncrypt, frmDecrypt), its object name and the log's ObjectName.
+    explicit CipherForm(const char16_t* formName);
+    ~CipherForm() override;
+
+    // Sets the dialog up for the user; false when it failed and unloaded itself.
+    virtual bool load() = 0;
+
+    // What the tests and the dialog's own steps reach.
+    const ObjectRef& engine() const noexcept { return m_engine; }
+    const ObjectRef& progress() const noexcept { return m_progress; }
+    const ObjectRef& toolTips() const noexcept { return m_toolTips; }
+    bool unloaded() const noexcept { return m_unloaded; }
+
+  protected:
+    // The button's index: 0 "Ok", 1 "Cancel".
+    virtual void buttonClick(int index) = 0;
+    void reject() override;
+
+    QLineEdit* passwordBox(const QString& name);
+    void addButtons(QWidget& row);
+
+    // Load steps.
+    void createToolTips();
+    void createEngine();
+    void createProgress();
+    void fillMethods();
+    void setToolTipsDelay();
+    void addToolTip(QWidget* control, const std::u16string& title, const std::u16string& text);
+
+    // Ok steps.
+    void selectMethod(const std::u16string& key);
+    void startProgress(const std::u16string& caption);
+    void setStatus(const std::u16string& text);
+    void endProgress();
+    // The long path of the shared file object after setting its FileName to path.
+    std::u16string longNameOf(const std::u16string& path) const;
+    bool fileExists() const;
+    // Renames the shared file object's file; false when the name stayed.
+    bool moveTo(const std::u16string& destination) const;
+
+    // Releases the engine, the progress object and the tooltips, in that order, and ends the dialog.
+    void unload();
+    void logError(const std::u16string& description, std::int32_t number,
+                  const std::u16string& routine) const;
+
+    const std::u16string m_formName;
+    QComboBox* cboEncryptLvl;
+    QPushButton* cmdExit[2];
+    Ref<EngineClient> m_client;
+
+  private:
+    ObjectRef formObject();
+
+    ObjectRef m_engine;
+    ObjectRef m_progress;
+    ObjectRef m_toolTips;
+    Ref<FormControl> m_form;
+    bool m_unloaded = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,139 @@
+#include "frmDecrypt.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "common/mCommandLine.h"
+#include "component/CreateObject.h"
+#include "component/calls.h"
+#include "mMain.h"
+#include "platform/attributes.h"
+#include "runtime/Error.h"
+#include "runtime/text.h"
+
+namespace velmora {
+
+namespace {
+constexpr std::size_t kZqfLength = 4;  // ".zqf"
+
+bool exists(const std::u16string& path) {
+    return GetFileAttributesA(toUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+}  // namespace
+
+frmDecrypt::frmDecrypt() : CipherForm(u"frmDecrypt") {
+    auto* layout = new QVBoxLayout(this);
+    auto* note =
+        new QLabel(QStringLiteral("Enter the password for this archive.  NOTE:  If you loose this password "
+                                  "your data will be unrecoverable!"),
+                   this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    Text1 = passwordBox(QStringLiteral("Text1"));
+    layout->addWidget(Text1);
+    layout->addWidget(new QLabel(QStringLiteral("Encryption Method"), this));
+    layout->addWidget(cboEncryptLvl);
+    auto* buttons = new QWidget(this);
+    addButtons(*buttons);
+    layout->addWidget(buttons);
+
+    setTabOrder(Text1, cboEncryptLvl);
+    setTabOrder(cboEncryptLvl, cmdExit[0]);
+    setTabOrder(cmdExit[0], cmdExit[1]);
+    Text1->setFocus();
+    resize(380, sizeHint().height());
+}
+
+bool frmDecrypt::load() {
+    try {
+        createToolTips();
+        createEngine();
+        createProgress();
+        fillMethods();
+        setToolTipsDelay();
+        addToolTip(
+            Text1, u"Password",
+            u"Enter the correct password into this text box.   \nThe password should be something you can "
+            u"remember.  \nNOTE:  If you forget your password you will not be able \nto recover the data.");
+        addToolTip(cboEncryptLvl, u"Encryption Routine",
+                   u"Select the encryption routine that you would \nthat the file is encrypted in.");
+        return true;
+    } catch (const RuntimeError&) {
+        // A dialog that cannot be set up goes without a word.
+        unload();
+        return false;
+    }
+}
+
+void frmDecrypt::buttonClick(int index) {
+    hide();
+    std::u16string tempDirectory;
+    {
+        const ObjectRef system = CreateObject(u"Hostprobe.SystemObject");
+        tempDirectory = getProperty(system, u"TempDirectory").toString();
+    }
+    if (index == 0 && mCommandLine::argumentCount() >= 3) {
+        selectMethod(Text1->text().toStdU16String());
+        startProgress(u"Velmora Sealdesk - Decrypting");
+        const bool inPlace = mCommandLine::argument(1) == u"/d";
+        for (std::int32_t i = 2; i < mCommandLine::argumentCount(); ++i)
+            decryptArgument(mCommandLine::argument(i), tempDirectory, inPlace);
+        endProgress();
+    }
+    unload();
+}
+
+void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16string& tempDirectory,
+                                 bool inPlace) {
+    const ObjectRef& file = mMain::shared().file;
+    const std::u16string longName = longNameOf(argument);
+    // Extension reads in lower case; the name itself must end in ".zqf" as written, so a.ZQF is skipped.
+    if (!fileExists() || getProperty(file, u"Extension").toString() != u"zqf" || !longName.ends_with(u".zqf"))
+        return;
+    const std::u16string title = getProperty(file, u"Title").toString();
+    setStatus(u"Decrypting " + title);
+    if (inPlace) {
+        const std::u16string plainName = longName.substr(0, longName.size() - kZqfLength);
+        // The plain name must be free: decrypting first would leave plain contents under the ".zqf"
+        // name, and renaming would take another file's place.
+        if (exists(plainName)) {
+            logError(u"File already exists: " + plainName, err::FileAlreadyExists, u"DecryptFile");
+            return;
+        }
+        if (!decrypt(longName, longName)) return;
+        letProperty(file, u"FileName", longName);
+        if (call(file, u"FileMove", plainName).toBool()) return;
+        // The name could not change after all: the file goes back to its encrypted contents.
+        std::u16string source = longName;
+        std::u16string destination = longName;
+        std::u16string storedKey;
+        call(engine(), u"EncryptFile", byRef(source), byRef(destination), byRef(storedKey));
+        logError(u"Could not rename " + longName + u" to " + plainName, err::PathFileAccessError,
+                 u"FileMove");
+        return;
+    }
+    const std::u16string copy = tempDirectory + title.substr(0, title.size() - kZqfLength);
+    if (!decrypt(longName, copy)) return;
+    letProperty(file, u"FileName", copy);
+    if (getProperty(file, u"Exists").toBool())
+        call(file, u"FileExecute", std::u16string(), std::u16string(), std::u16string(u"C:\\"));
+}
+
+bool frmDecrypt::decrypt(const std::u16string& source, const std::u16string& destination) {
+    std::u16string from = source;
+    std::u16string to = destination;
+    std::u16string storedKey;
+    m_client->takeErrorCount();
+    if (call(engine(), u"DecryptFile", byRef(from), byRef(to), byRef(storedKey)).toBool()) return true;
+    // A method without a check value refuses a wrong password without a word; the user still hears of it.
+    // An empty password is the engine's silent refusal and stays silent.
+    if (m_client->takeErrorCount() == 0 && !Text1->text().isEmpty())
+        logError(
+            u"The file could not be decrypted: the password or the encryption method is wrong, or the file "
+            u"is damaged.",
+            err::SubscriptOutOfRange, u"DecryptFile");
+    return false;
+}
+
+}  // namespace velmora

@@ -1,0 +1,29 @@
+// The decrypt dialog: a method and the password; then every encrypted file named on the command line is
+// decrypted in place and loses its ".zqf" ("/d"), or decrypted into the temporary directory and opened
+// there ("/v").
+#pragma once
+
+#include <QLineEdit>
+
+#include "CipherForm.h"
+
+namespace velmora {
+
+class frmDecrypt final : public CipherForm {
+  public:
+    frmDecrypt();
+
+    bool load() override;
+
+  protected:
+    void buttonClick(int index) override;
+
+  private:
+    void decryptArgument(const std::u16string& argument, const std::u16string& tempDirectory, bool inPlace);
+    // DecryptFile with the stored key; a refusal that nobody explained is logged here.
+    bool decrypt(const std::u16string& source, const std::u16string& destination);
+
+    QLineEdit* Text1;
+};
+
+}  // namespace velmora

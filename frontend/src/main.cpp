@@ -1,0 +1,23 @@
+// Sealdesk.exe: hands argv to the command-line module and runs the start routine on a GUI application.
+#include <cstdio>
+
+#include "common/mCommandLine.h"
+#include "mMain.h"
+#include "runtime/Error.h"
+#include "ui/GuiApplication.h"
+
+int main(int argc, char** argv) {
+    using namespace velmora;
+    mCommandLine::setProcessArguments(argc, argv);
+    GuiApplication app(argc, argv);
+    try {
+        mMain::Main();
+    } catch (const RuntimeError& error) {
+        // Only the log object's own set-up gets here: there is nowhere else to report it.
+        std::fprintf(stderr, "Sealdesk: %s\n", error.what());
+        return 1;
+    }
+    // The shared objects go before the application object their windows need.
+    mMain::shared() = {};
+    return 0;
+}

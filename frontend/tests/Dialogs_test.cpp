@@ -1,0 +1,306 @@
+// Both dialogs driven through their controls in an offscreen application, on real files, with the real
+// engine and plug-ins, the real progress server and the log object.
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include "SealdeskTestSupport.h"
+#include "frmDecrypt.h"
+#include "frmEncrypt.h"
+#include "platform/paths.h"
+
+namespace velmora::test {
+namespace {
+
+class DialogTest : public SealdeskTest {
+  protected:
+    void SetUp() override {
+        SealdeskTest::SetUp();
+        makeSharedObjects();
+    }
+
+    // Shows the form for the command line and does what the user does once it is up.
+    template <class Form>
+    void run(const std::vector<std::string>& arguments, const UserInput& input,
+             const DialogDriver::Action& before = {}) {
+        setArguments(arguments);
+        DialogDriver driver;
+        const QString name =
+            std::is_same_v<Form, frmEncrypt> ? QStringLiteral("frmEncrypt") : QStringLiteral("frmDecrypt");
+        driver.whenShown(name, [&](QWidget& dialog) {
+            if (before) before(dialog);
+            if (!dialog.isVisible()) return;  // the user already ended it
+            fillIn(dialog, input);
+            EXPECT_TRUE(DialogDriver::clickButton(dialog, input.button));
+        });
+        Form form;
+        ASSERT_TRUE(form.load());
+        form.exec();
+        EXPECT_TRUE(driver.done());
+        EXPECT_TRUE(form.unloaded());
+    }
+
+    void encrypt(const std::vector<std::string>& paths, const QString& password,
+                 const QString& method = kAesMethod) {
+        std::vector<std::string> arguments{"/e"};
+        arguments.insert(arguments.end(), paths.begin(), paths.end());
+        run<frmEncrypt>(arguments, {password, password, method});
+    }
+    void decrypt(const char* verb, const std::vector<std::string>& paths, const QString& password,
+                 const QString& method = kAesMethod) {
+        std::vector<std::string> arguments{verb};
+        arguments.insert(arguments.end(), paths.begin(), paths.end());
+        run<frmDecrypt>(arguments, {password, {}, method});
+    }
+};
+
+TEST_F(DialogTest, EncryptsAFileAndDecryptsItBackWithEachMethod) {
+    for (const QString& method : {kAesMethod, kArgonMethod}) {
+        SCOPED_TRACE(method.toStdString());
+        const fs::path plain = m_files / "my files" / "a  b.txt";
+        const std::string contents = "plain text with \"quotes\"\n" + method.toStdString();
+        writeFile(plain, contents);
+        encrypt({plain.string()}, QStringLiteral("pass word"), method);
+        const fs::path encrypted = plain.string() + ".zqf";
+        ASSERT_TRUE(fs::exists(encrypted));
+        EXPECT_FALSE(fs::exists(plain));
+        EXPECT_NE(readFile(encrypted), contents);
+
+        decrypt("/d", {encrypted.string()}, QStringLiteral("pass word"), method);
+        EXPECT_EQ(readFile(plain), contents);
+        EXPECT_FALSE(fs::exists(encrypted));
+        fs::remove(plain);
+    }
+    EXPECT_EQ(logText(), "");
+}
+
+TEST_F(DialogTest, EncryptsAFolderTreeButNotEmptyFilesHiddenOnesOrLinks) {
+    const fs::path root = m_files / "tree";
+    const fs::path outside = m_files / "outside";
+    writeFile(root / "empty.txt", "");
+    writeFile(root / "one.txt", "one");
+    writeFile(root / "old.zqf", "already encrypted once");
+    writeFile(root / ".hidden", "hidden");
+    writeFile(root / "sub" / "two.txt", "two");
+    writeFile(root / "sub" / "deeper" / "three.txt", "three");
+    writeFile(outside / "target.txt", "target");
+    fs::create_symlink(outside / "target.txt", root / "linked.txt");
+    fs::create_directory_symlink(outside, root / "linked-folder");
+    fs::create_symlink(outside / "target.txt", m_files / "argument-link.txt");
+
+    encrypt({root.string(), (m_files / "argument-link.txt").string()}, QStringLiteral("secret"));
+
+    EXPECT_EQ(readFile(root / "empty.txt"), "");
+    for (const char* name : {"one.txt", "old.zqf", "sub/two.txt", "sub/deeper/three.txt"}) {
+        EXPECT_FALSE(fs::exists(root / name)) << name;
+        EXPECT_TRUE(fs::exists(root / (std::string(name) + ".zqf"))) << name;
+    }
+    EXPECT_EQ(readFile(root / ".hidden"), "hidden");
+    EXPECT_TRUE(fs::is_symlink(root / "linked.txt"));
+    EXPECT_TRUE(fs::is_symlink(m_files / "argument-link.txt"));
+    EXPECT_EQ(readFile(outside / "target.txt"), "target");
+    EXPECT_EQ(fs::directory_iterator(outside)->path().filename(), "target.txt");
+
+    decrypt("/d", {(root / "sub" / "two.txt.zqf").string()}, QStringLiteral("secret"));
+    EXPECT_EQ(readFile(root / "sub" / "two.txt"), "two");
+    EXPECT_EQ(logText(), "");
+}
+
+TEST_F(DialogTest, ANameInTheWayKeepsBothFilesAndIsReported) {
+    writeFile(m_files / "a.txt", "plain a");
+    writeFile(m_files / "a.txt.zqf", "someone else's file");
+    encrypt({(m_files / "a.txt").string()}, QStringLiteral("secret"));
+    EXPECT_EQ(readFile(m_files / "a.txt"), "plain a");
+    EXPECT_EQ(readFile(m_files / "a.txt.zqf"), "someone else's file");
+    EXPECT_NE(logText().find("Sealdesk,frmEncrypt,EncryptFile"), std::string::npos) << logText();
+    EXPECT_TRUE(bugReportShown());
+    closeBugReport();
+
+    writeFile(m_files / "b.txt", "plain b");
+    encrypt({(m_files / "b.txt").string()}, QStringLiteral("secret"));
+    const std::string encrypted = readFile(m_files / "b.txt.zqf");
+    writeFile(m_files / "b.txt", "a newer b");
+    decrypt("/d", {(m_files / "b.txt.zqf").string()}, QStringLiteral("secret"));
+    EXPECT_EQ(readFile(m_files / "b.txt"), "a newer b");
+    EXPECT_EQ(readFile(m_files / "b.txt.zqf"), encrypted);
+    EXPECT_NE(logText().find("Sealdesk,frmDecrypt,DecryptFile"), std::string::npos) << logText();
+}
+
+TEST_F(DialogTest, AReadOnlyFileKeepsItsContentsAndNameAndIsReported) {
+    writeFile(m_files / "locked.txt", "plain");
+    writeFile(m_files / "open.txt", "plain too");
+    fs::permissions(m_files / "locked.txt", fs::perms::owner_read | fs::perms::group_read);
+    encrypt({(m_files / "locked.txt").string(), (m_files / "open.txt").string()}, QStringLiteral("secret"));
+    fs::permissions(m_files / "locked.txt", fs::perms::owner_all);
+    EXPECT_EQ(readFile(m_files / "locked.txt"), "plain");
+    EXPECT_FALSE(fs::exists(m_files / "locked.txt.zqf"));
+    EXPECT_TRUE(fs::exists(m_files / "open.txt.zqf"));  // the next file still goes
+    EXPECT_NE(logText().find("Sealdesk,frmEncrypt,"), std::string::npos) << logText();
+    EXPECT_TRUE(bugReportShown());
+}
+
+TEST_F(DialogTest, AWrongPasswordLeavesTheFileAndIsLoggedWithTheBugReport) {
+    for (const QString& method : {kAesMethod, kArgonMethod}) {
+        SCOPED_TRACE(method.toStdString());
+        fs::remove(logFile());
+        writeFile(m_files / "a.txt", "plain");
+        encrypt({(m_files / "a.txt").string()}, QStringLiteral("right"), method);
+        const std::string encrypted = readFile(m_files / "a.txt.zqf");
+        decrypt("/d", {(m_files / "a.txt.zqf").string()}, QStringLiteral("wrong"), method);
+        EXPECT_EQ(readFile(m_files / "a.txt.zqf"), encrypted);
+        EXPECT_FALSE(fs::exists(m_files / "a.txt"));
+        EXPECT_NE(logText().find("Sealdesk,frmDecrypt,"), std::string::npos) << logText();
+        EXPECT_TRUE(bugReportShown());
+        closeBugReport();
+        fs::remove(m_files / "a.txt.zqf");
+    }
+}
+
+TEST_F(DialogTest, ViewDecryptsACopyIntoTheTempFolderAndOpensIt) {
+    // The desktop's program for text files: records what it was given.
+    const fs::path record = m_files / "opened.txt";
+    const fs::path data = std::getenv("XDG_DATA_HOME");
+    writeFile(
+        data / "applications" / "recorder.desktop",
+        "[Desktop Entry]\nType=Application\nName=Recorder\nMimeType=text/plain;\nExec=sh -c 'cp \"$1\" \"" +
+            record.string() + ".part\" && mv \"" + record.string() + ".part\" \"" + record.string() +
+            "\"' sh %f\n");
+    writeFile(fs::path(std::getenv("XDG_CONFIG_HOME")) / "mimeapps.list",
+              "[Default Applications]\ntext/plain=recorder.desktop\n");
+
+    writeFile(m_files / "a.txt", "to be viewed");
+    encrypt({(m_files / "a.txt").string()}, QStringLiteral("secret"));
+    const std::string encrypted = readFile(m_files / "a.txt.zqf");
+    decrypt("/v", {(m_files / "a.txt.zqf").string()}, QStringLiteral("secret"));
+
+    EXPECT_EQ(readFile(m_files / "a.txt.zqf"), encrypted);
+    EXPECT_FALSE(fs::exists(m_files / "a.txt"));
+    const std::string temp =
+        toUtf8(getProperty(CreateObject(u"Hostprobe.SystemObject"), u"TempDirectory").toString());
+    const fs::path copy = fs::path(toNativePath(temp)) / "a.txt";
+    EXPECT_EQ(readFile(copy), "to be viewed");
+    ASSERT_TRUE(processUntil([&] { return fs::exists(record); }));
+    EXPECT_EQ(readFile(record), "to be viewed");
+}
+
+TEST_F(DialogTest, SkipsWhatIsNotAnEncryptedFile) {
+    writeFile(m_files / "a.txt", "plain");
+    encrypt({(m_files / "a.txt").string()}, QStringLiteral("secret"));
+    fs::rename(m_files / "a.txt.zqf", m_files / "a.ZQF");
+    const std::string encrypted = readFile(m_files / "a.ZQF");
+    writeFile(m_files / "b.txt", "not encrypted");
+    decrypt("/d",
+            {(m_files / "a.ZQF").string(), (m_files / "b.txt").string(), (m_files / "missing.zqf").string()},
+            QStringLiteral("secret"));
+    EXPECT_EQ(readFile(m_files / "a.ZQF"), encrypted);
+    EXPECT_EQ(readFile(m_files / "b.txt"), "not encrypted");
+    EXPECT_FALSE(fs::exists(m_files / "a"));
+    EXPECT_EQ(logText(), "");
+}
+
+TEST_F(DialogTest, CancelAndEscapeTouchNothingAndShowNoProgress) {
+    struct Case {
+        const char* verb;
+        bool escape;
+    };
+    for (const Case& c : {Case{"/e", false}, Case{"/e", true}, Case{"/d", false}, Case{"/v", true}}) {
+        SCOPED_TRACE(std::string(c.verb) + (c.escape ? " escape" : " cancel"));
+        writeFile(m_files / "a.txt.zqf", "left alone");
+        writeFile(m_files / "a", "left alone too");
+        const std::vector<std::string> arguments{c.verb, (m_files / "a.txt.zqf").string(),
+                                                 (m_files / "a").string()};
+        UserInput input{QStringLiteral("secret"), QStringLiteral("secret"), {}, QStringLiteral("cmdExit(1)")};
+        ObjectRef progress;
+        const auto escapeInstead = [&](QWidget& dialog) {
+            progress = static_cast<CipherForm&>(dialog).progress();
+            if (!c.escape) return;
+            fillIn(dialog, input);
+            pressKey(dialog, Qt::Key_Escape);
+        };
+        if (std::string(c.verb) == "/e")
+            run<frmEncrypt>(arguments, input, escapeInstead);
+        else
+            run<frmDecrypt>(arguments, input, escapeInstead);
+        ASSERT_TRUE(progress);
+        EXPECT_EQ(getProperty(progress, u"StatusText").toString(), u"");  // never initialised
+        EXPECT_EQ(readFile(m_files / "a.txt.zqf"), "left alone");
+        EXPECT_EQ(readFile(m_files / "a"), "left alone too");
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_files), fs::directory_iterator()), 2);
+    }
+}
+
+TEST_F(DialogTest, MismatchedPasswordsAreToldAndEncryptNothing) {
+    writeFile(m_files / "a.txt", "plain");
+    setArguments({"/e", (m_files / "a.txt").string()});
+    DialogDriver driver;
+    QString told;
+    driver.whenShown(QStringLiteral("frmEncrypt"), [&](QWidget& dialog) {
+        fillIn(dialog, {QStringLiteral("secret"), QStringLiteral("secreT")});
+        DialogDriver::clickButton(dialog, QStringLiteral("cmdExit(0)"));
+    });
+    driver.whenShown(QStringLiteral("MessageBox"), [&](QWidget& box) {
+        told = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+        DialogDriver::clickButton(box, QStringLiteral("OK"));
+    });
+    frmEncrypt form;
+    ASSERT_TRUE(form.load());
+    form.exec();
+    EXPECT_TRUE(driver.done());
+    EXPECT_EQ(told,
+              QStringLiteral("Password is not confirmed.  Please enter the password and confirmation."));
+    EXPECT_EQ(readFile(m_files / "a.txt"), "plain");
+    EXPECT_FALSE(fs::exists(m_files / "a.txt.zqf"));
+}
+
+TEST_F(DialogTest, AnEmptyPasswordEncryptsNothingSilently) {
+    writeFile(m_files / "a.txt", "plain");
+    encrypt({(m_files / "a.txt").string()}, QString());
+    EXPECT_EQ(readFile(m_files / "a.txt"), "plain");
+    EXPECT_FALSE(fs::exists(m_files / "a.txt.zqf"));
+    EXPECT_EQ(logText(), "");
+}
+
+TEST_F(DialogTest, AMissingPathIsLoggedAndEndsTheRun) {
+    writeFile(m_files / "b.txt", "plain");
+    encrypt({(m_files / "missing.txt").string(), (m_files / "b.txt").string()}, QStringLiteral("secret"));
+    EXPECT_NE(logText().find("Sealdesk,frmEncrypt,Main,"), std::string::npos) << logText();
+    EXPECT_NE(logText().find(",53"), std::string::npos) << logText();
+    EXPECT_TRUE(bugReportShown());
+    EXPECT_EQ(readFile(m_files / "b.txt"), "plain");
+}
+
+TEST_F(DialogTest, KeyboardStartsInThePasswordTabsToTheConfirmationAndReturnIsOk) {
+    writeFile(m_files / "a.txt", "plain");
+    setArguments({"/e", (m_files / "a.txt").string()});
+    DialogDriver driver;
+    QStringList focus;
+    driver.whenShown(QStringLiteral("frmEncrypt"), [&](QWidget& dialog) {
+        focus << dialog.focusWidget()->objectName();
+        static_cast<QLineEdit*>(dialog.focusWidget())->insert(QStringLiteral("pw"));
+        pressKey(dialog, Qt::Key_Tab);
+        focus << dialog.focusWidget()->objectName();
+        static_cast<QLineEdit*>(dialog.focusWidget())->insert(QStringLiteral("pw"));
+        EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("cmdExit(0)"))->isDefault());
+        pressKey(dialog, Qt::Key_Return);
+    });
+    frmEncrypt form;
+    ASSERT_TRUE(form.load());
+    form.exec();
+    EXPECT_EQ(focus, (QStringList{QStringLiteral("Text1(0)"), QStringLiteral("Text1(1)")}));
+    EXPECT_TRUE(fs::exists(m_files / "a.txt.zqf"));
+
+    setArguments({"/d", (m_files / "a.txt.zqf").string()});
+    driver.whenShown(QStringLiteral("frmDecrypt"), [&](QWidget& dialog) {
+        focus << dialog.focusWidget()->objectName();
+        static_cast<QLineEdit*>(dialog.focusWidget())->insert(QStringLiteral("pw"));
+        pressKey(dialog, Qt::Key_Return);
+    });
+    frmDecrypt decryptForm;
+    ASSERT_TRUE(decryptForm.load());
+    decryptForm.exec();
+    EXPECT_EQ(focus.last(), QStringLiteral("Text1"));
+    EXPECT_EQ(readFile(m_files / "a.txt"), "plain");
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,63 @@
+// What users see, saved for the documentation: both dialogs as they open, and the password's balloon
+// tooltip over the encrypt dialog.
+#include <QDir>
+#include <QLineEdit>
+#include <QPainter>
+
+#include "SealdeskTestSupport.h"
+#include "frmDecrypt.h"
+#include "frmEncrypt.h"
+
+namespace velmora::test {
+namespace {
+
+class ScreenshotTest : public SealdeskTest {};
+
+QWidget* visibleToolTip() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QStringLiteral("tooltips_class32") && window->isVisible()) return window;
+    return nullptr;
+}
+
+TEST_F(ScreenshotTest, BothDialogsAndAToolTip) {
+    makeSharedObjects();
+    setArguments({"/e", (m_files / "a.txt").string()});
+    QDir().mkpath(VELMORA_DOCS_DIR "/screenshots");
+    {
+        frmEncrypt form;
+        ASSERT_TRUE(form.load());
+        form.move(200, 200);
+        form.show();
+        form.findChild<QLineEdit*>(QStringLiteral("Text1(0)"))->setText(QStringLiteral("secret"));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(form.grab().save(VELMORA_DOCS_DIR "/screenshots/sealdesk-encrypt.png"));
+
+        // The password box's tooltip (the second one added), shown at once instead of after the delay.
+        const ObjectRef tip = getProperty(form.toolTips(), u"Item", std::int32_t{2}).toObject();
+        letProperty(tip, u"Activate", std::int32_t{2}, std::int16_t{0}, std::int16_t{0}, true);
+        QCoreApplication::processEvents();
+        QWidget* balloon = visibleToolTip();
+        ASSERT_NE(balloon, nullptr);
+        const QRect both = form.geometry().united(balloon->geometry()).adjusted(-8, -8, 8, 8);
+        QImage shot(both.size(), QImage::Format_ARGB32);
+        shot.fill(Qt::white);
+        QPainter painter(&shot);
+        form.render(&painter, form.geometry().topLeft() - both.topLeft());
+        balloon->render(&painter, balloon->geometry().topLeft() - both.topLeft(), QRegion(),
+                        QWidget::DrawChildren);
+        painter.end();
+        EXPECT_TRUE(shot.save(VELMORA_DOCS_DIR "/screenshots/sealdesk-encrypt-tooltip.png"));
+        form.hide();
+    }
+    {
+        frmDecrypt form;
+        ASSERT_TRUE(form.load());
+        form.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(form.grab().save(VELMORA_DOCS_DIR "/screenshots/sealdesk-decrypt.png"));
+        form.hide();
+    }
+}
+
+}  // namespace
+}  // namespace velmora::test
