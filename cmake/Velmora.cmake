@@ -8,6 +8,8 @@ function(velmora_target_defaults target)
     CXX_VISIBILITY_PRESET default
     POSITION_INDEPENDENT_CODE ON
     BUILD_RPATH "$ORIGIN;$ORIGIN/..")
+  # The installed program folder keeps the build folder's layout, so the same run paths hold there.
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN;$ORIGIN/..")
   if(VELMORA_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
                                              -fno-sanitize-recover=undefined)
@@ -32,6 +34,47 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/fileversion.cpp.in ${PROJECT_BINARY_DIR
 set(VELMORA_VERSION_APP_SOURCE ${PROJECT_BINARY_DIR}/fileversion_app.cpp)
 set(VELMORA_VERSION_DLL_SOURCE ${PROJECT_BINARY_DIR}/fileversion_dll.cpp)
 
+# Installation: the program folder is PREFIX/lib/velmora, laid out as build/bin (plug-ins in Encryption/).
+# The default prefix is the user's ~/.local, where that folder is writable for the log file.
+set(VELMORA_INSTALL_DIR lib/velmora)
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT AND DEFINED ENV{HOME})
+  set(CMAKE_INSTALL_PREFIX "$ENV{HOME}/.local" CACHE PATH "Install prefix" FORCE)
+endif()
+
+# The data files the programs expect beside themselves (Help.chm, icons) are what the build places in
+# build/bin besides the deliverables; the log file is written into the same folder at run time.
+install(DIRECTORY ${VELMORA_BIN_DIR}/ DESTINATION ${VELMORA_INSTALL_DIR}
+        FILES_MATCHING PATTERN "*.chm" PATTERN "*.ico")
+
+# Installs a deliverable at the place under the program folder that matches its place under build/bin.
+# Decided once the defining folder is read, since folders set output folders after creating a target;
+# whatever lands outside build/bin (test libraries, test servers) is not part of the suite.
+function(velmora_install_deliverable target)
+  # A deferred call reads its arguments when it runs, so the name goes in as text.
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL _velmora_install_deliverable_now [[${target}]])")
+endfunction()
+
+function(_velmora_install_deliverable_now target)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  else()
+    get_target_property(dir ${target} LIBRARY_OUTPUT_DIRECTORY)
+  endif()
+  if(NOT dir)
+    set(dir ${VELMORA_BIN_DIR})
+  endif()
+  file(RELATIVE_PATH rel ${VELMORA_BIN_DIR} ${dir})
+  if(rel MATCHES "^\\.\\.")
+    return()
+  endif()
+  set(destination ${VELMORA_INSTALL_DIR})
+  if(rel)
+    string(APPEND destination /${rel})
+  endif()
+  install(TARGETS ${target} RUNTIME DESTINATION ${destination} LIBRARY DESTINATION ${destination})
+endfunction()
+
 # A shared library of one layer, with an ordinary Linux name (libvelmora-<name>.so).
 function(velmora_add_layer name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;PRIVATE_LINKS" ${ARGN})
@@ -39,6 +82,7 @@ function(velmora_add_layer name)
   velmora_target_defaults(${name})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
   target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
+  velmora_install_deliverable(${name})
 endfunction()
 
 # A suite deliverable library: Name.dll (an ELF shared object named as the suite names it). With CORE,
@@ -57,6 +101,7 @@ function(velmora_add_dll name)
     target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${ARG_CORE}>")
     target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/include)
   endif()
+  velmora_install_deliverable(${name})
 endfunction()
 
 # The static core of a deliverable folder: every source of src/ but the deliverable's own entry file
@@ -85,6 +130,7 @@ function(velmora_add_exe name)
   velmora_target_defaults(${name})
   set_target_properties(${name} PROPERTIES SUFFIX ".exe")
   target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+  velmora_install_deliverable(${name})
 endfunction()
 
 # One GoogleTest executable; every test runs in an isolated environment (see runtime/testsupport).
