@@ -4,6 +4,8 @@
 #include "help/HelpTopics.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
+#include "ui/windowproc.h"
+#include "ui/windows.h"
 
 namespace velmora {
 
@@ -119,6 +121,26 @@ void HelpTopic::DisplayALink(Variant strALink, Variant CallingForm) {
 void HelpTopic::CloseAll() {
     if (HelpTopics* topics = owner(); topics && !topics->HelpFile().empty())
         topics->display(0, HH_CLOSE_ALL, 0);
+}
+
+void HelpTopic::setWhatsThisEnabled(bool& vdata) {
+    if (vdata && !m_whatsThis && IsWindow(m_window))
+        DefWindowProcA(m_window, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
+    m_whatsThis = vdata;
+}
+
+void HelpTopic::showHelp(HWND asking, DWORD contextId) {
+    HelpTopics* topics = owner();
+    if (!topics || topics->HelpFile().empty()) return;
+    const Variant calling(static_cast<std::int32_t>(asking));
+    const Variant none = Variant::missing();
+    if (m_TopicID != 0) return DisplayTopicFromID(none, calling);
+    if (!m_TopicURL.empty()) return DisplayTopicFromURL(none, calling);
+    if (!m_KeyWord.empty()) return DisplayKeyword(none, calling);
+    if (!m_ALink.empty()) return DisplayALink(none, calling);
+    const HWND owner = static_cast<HWND>(ownerWindow(calling));
+    if (contextId != 0 && topics->display(owner, HH_HELP_CONTEXT, contextId)) return;
+    topics->display(owner, HH_DISPLAY_TOPIC, 0);
 }
 
 void HelpTopic::Initialize(Variant& objfrm) {

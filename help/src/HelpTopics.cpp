@@ -1,5 +1,8 @@
 #include "help/HelpTopics.h"
 
+#include "HelpTopicList.h"
+#include "HelpWindowProc.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 #include "ui/WindowHandles.h"
+#include "ui/windowproc.h"
 #include "ui/windows.h"
 
 namespace velmora {
@@ -24,10 +28,8 @@ namespace {
 constexpr char kHelpKey[] = "Software\\Microsoft\\Windows\\HTML Help";
 constexpr DWORD kMaxVersionBlock = 64000;
 
-// The list of forms taking part in help, one per process.
 Collection& sharedList() {
-    static Collection list;
-    return list;
+    return helpTopicList();
 }
 
 void message(const std::string& text) {
@@ -101,6 +103,24 @@ std::u16string fileVersion(const std::string& path) {
 
 }  // namespace
 
+Collection& helpTopicList() {
+    static Collection list;
+    return list;
+}
+
+Ref<HelpTopic> helpTopicOfWindow(HWND window) {
+    if (window == 0) return {};
+    const std::u16string key = u"f:" + fromUtf8(std::to_string(window));
+    Ref<HelpTopic> added;
+    for (const Variant& item : sharedList()) {
+        auto topic = item.toObject().as<HelpTopic>();
+        if (!topic || topic->window() != window) continue;
+        if (LCase(topic->Key()) == key) return topic;
+        if (!added) added = topic;
+    }
+    return added;
+}
+
 const ClassInfo& HelpTopics::describe() {
     static const ClassInfo info =
         ClassBuilder<HelpTopics>(u"HelpTopics")
@@ -133,9 +153,15 @@ HelpTopics::HelpTopics() {
 }
 
 HelpTopics::~HelpTopics() {
-    for (const Variant& item : sharedList())
-        if (auto topic = item.toObject().as<HelpTopic>()) topic->forgetOwner(this);
+    std::vector<HWND> windows;
+    for (const Variant& item : sharedList()) {
+        if (auto topic = item.toObject().as<HelpTopic>()) {
+            topic->forgetOwner(this);
+            windows.push_back(topic->window());
+        }
+    }
     sharedList() = Collection();
+    for (const HWND window : windows) helpwindow::unhook(window);
 }
 
 void HelpTopics::checkVersions() {
@@ -243,12 +269,25 @@ Ref<HelpTopic> HelpTopics::Add(ObjectRef& frm, std::u16string sKey) {
     const std::u16string key =
         sKey.empty() ? u"f:" + fromUtf8(std::to_string(static_cast<HWND>(window))) : sKey;
     topic->setKey(key);
+    // Listed first: a key already there raises before the window is touched.
     sharedList().Add(Variant(ObjectRef(topic)), Variant(key));
+    if (IsWindow(static_cast<HWND>(window))) {
+        topic->setWindow(static_cast<HWND>(window));
+        topic->setOldHwnd(helpwindow::hook(static_cast<HWND>(window)));
+    }
     return topic;
 }
 
 void HelpTopics::Remove(Variant& vntIndexKey) {
+    const Ref<HelpTopic> topic = sharedList().Item(vntIndexKey).toObject().as<HelpTopic>();
     sharedList().Remove(vntIndexKey);
+    if (!topic || topic->window() == 0) return;
+    // The window keeps the help procedure while another entry still has it.
+    for (const Variant& item : sharedList()) {
+        const auto other = item.toObject().as<HelpTopic>();
+        if (other && other->window() == topic->window()) return;
+    }
+    helpwindow::unhook(topic->window());
 }
 
 void HelpTopics::RegisterHelpFile(std::u16string& FileToRegister) {

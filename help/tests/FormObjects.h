@@ -5,11 +5,14 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <string>
+#include <vector>
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "runtime/Error.h"
 #include "ui/WindowHandles.h"
+#include "ui/htmlhelp.h"
 #include "ui/windows.h"
 
 namespace velmora::test {
@@ -17,17 +20,20 @@ namespace velmora::test {
 class FormObject : public Dispatchable<FormObject> {
   public:
     static const ClassInfo& describe() {
-        static const ClassInfo info = ClassBuilder<FormObject>(u"FormObject")
-                                          .propertyGet(u"hWnd", &FormObject::hWnd)
-                                          .propertyGet(u"Name", &FormObject::Name)
-                                          .propertyGet(u"Container", &FormObject::Container)
-                                          .propertyGet(u"Left", &FormObject::Left)
-                                          .propertyGet(u"Top", &FormObject::Top)
-                                          .propertyGet(u"Width", &FormObject::Width)
-                                          .propertyGet(u"Height", &FormObject::Height)
-                                          .method(u"OnHelp", &FormObject::OnHelp, {u"info"})
-                                          .method(u"OnContextMenu", &FormObject::OnContextMenu, {u"hwnd"})
-                                          .build();
+        static const ClassInfo info =
+            ClassBuilder<FormObject>(u"FormObject")
+                .propertyGet(u"hWnd", &FormObject::hWnd)
+                .propertyGet(u"Name", &FormObject::Name)
+                .propertyGet(u"Container", &FormObject::Container)
+                .propertyGet(u"Left", &FormObject::Left)
+                .propertyGet(u"Top", &FormObject::Top)
+                .propertyGet(u"Width", &FormObject::Width)
+                .propertyGet(u"Height", &FormObject::Height)
+                .method(u"OnHelp", &FormObject::OnHelp, {u"info"})
+                .method(u"OnContextMenu", &FormObject::OnContextMenu, {u"hwnd"})
+                .method(u"OnNavComplete", &FormObject::OnNavComplete, {u"pNotify"})
+                .method(u"OnWindowCreate", &FormObject::OnWindowCreate, {u"pNotify"})
+                .build();
         return info;
     }
 
@@ -50,13 +56,22 @@ class FormObject : public Dispatchable<FormObject> {
     double Height() const { return rect().height() * twipsPerPixelY(); }
     void OnHelp(Variant info) { helpCalls.push_back(std::move(info)); }
     void OnContextMenu(std::int32_t hwnd) { contextMenus.push_back(hwnd); }
+    // The viewer's notifications arrive as their address; the record lives for the call.
+    void OnNavComplete(double address) { navigated.push_back(urlAt(address)); }
+    void OnWindowCreate(double address) { created.push_back(urlAt(address)); }
 
     void makeWindowless() { m_windowed = false; }
 
     std::vector<Variant> helpCalls;
     std::vector<std::int32_t> contextMenus;
+    std::vector<std::string> navigated;
+    std::vector<std::string> created;
 
   private:
+    static std::string urlAt(double address) {
+        const auto* note = reinterpret_cast<const HHN_NOTIFY*>(static_cast<std::uintptr_t>(address));
+        return note->pszUrl ? note->pszUrl : "";
+    }
     QRect rect() const { return m_windowed && m_widget ? m_widget->geometry() : m_geometry; }
 
     std::u16string m_name;
@@ -64,6 +79,24 @@ class FormObject : public Dispatchable<FormObject> {
     ObjectRef m_container;
     QRect m_geometry;
     bool m_windowed = true;
+};
+
+// A form as the programs hand one over: its window and name, no help handlers of its own.
+class PlainForm : public Dispatchable<PlainForm> {
+  public:
+    static const ClassInfo& describe() {
+        static const ClassInfo info = ClassBuilder<PlainForm>(u"PlainForm")
+                                          .propertyGet(u"hWnd", &PlainForm::hWnd)
+                                          .propertyGet(u"Name", &PlainForm::Name)
+                                          .build();
+        return info;
+    }
+    explicit PlainForm(QWidget* widget) : m_widget(widget) {}
+    std::int32_t hWnd() const { return static_cast<std::int32_t>(handleOf(m_widget.data())); }
+    std::u16string Name() const { return u"frmMain"; }
+
+  private:
+    QPointer<QWidget> m_widget;
 };
 
 inline Ref<FormObject> formObject(std::u16string name, QWidget* widget) {

@@ -7,6 +7,7 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "platform/win32types.h"
 #include "runtime/Variant.h"
 
 namespace velmora {
@@ -62,9 +63,9 @@ class HelpTopic : public Dispatchable<HelpTopic> {
     bool WhatsThisEnabled() const noexcept {
         return m_whatsThis;
     }
-    void setWhatsThisEnabled(bool& vdata) {
-        m_whatsThis = vdata;
-    }
+    // Turning it on puts the form's window into context-help mode: the next click on one of its windows
+    // asks for that window's help (WM_HELP).
+    void setWhatsThisEnabled(bool& vdata);
     // The display members: nothing without a help file or a topic value; error 91 when ShowOnTop asks
     // for a calling window that cannot be used.
     void DisplayTopicFromURL(Variant strTopicURL, Variant CallingForm);
@@ -73,6 +74,18 @@ class HelpTopic : public Dispatchable<HelpTopic> {
     void DisplayALink(Variant strALink, Variant CallingForm);
     void CloseAll();
     void Initialize(Variant& objfrm);
+
+    // The form's window as Add found it (0: none), whose messages the help window procedure routes here.
+    HWND window() const noexcept {
+        return m_window;
+    }
+    void setWindow(HWND hWnd) noexcept {
+        m_window = hWnd;
+    }
+    // What F1 shows for a form without an OnHelp of its own: the topic by identifier, URL, keyword or
+    // link, whichever is set first; else the window's context identifier; else the help file's default
+    // topic. Owned by the window that asked.
+    void showHelp(HWND asking, DWORD contextId);
 
   private:
     HelpTopics* owner() const;
@@ -83,6 +96,7 @@ class HelpTopic : public Dispatchable<HelpTopic> {
     HelpTopics* m_maker = nullptr;
     ObjectRef m_form;
     bool m_whatsThis = false;
+    HWND m_window = 0;
 };
 
 }  // namespace velmora

@@ -1,6 +1,10 @@
 #include "ui/ChmFile.h"
 
+#include "ChmDirectory.h"
+
 #include <chm_lib.h>
+
+#include <deque>
 
 #include <algorithm>
 #include <cctype>
@@ -47,21 +51,30 @@ std::string cString(std::string_view data) {
 }
 
 // The header checks chmlib leaves out: the signature and a directory inside the file.
-bool plausibleHeader(const std::string& nativePath) {
-    std::ifstream in(nativePath, std::ios::binary | std::ios::ate);
-    if (!in) return false;
-    const auto size = static_cast<std::uint64_t>(in.tellg());
-    if (size < 0x60) return false;
-    std::string header(0x60, '\0');
-    in.seekg(0);
-    if (!in.read(header.data(), static_cast<std::streamsize>(header.size()))) return false;
-    if (header.compare(0, 4, "ITSF") != 0) return false;
-    const std::uint32_t headerLength = le32(header, 8);
-    if (headerLength < 0x58 || headerLength > size) return false;
-    const std::uint64_t dirOffset = le32(header, 0x48) | std::uint64_t{le32(header, 0x4C)} << 32;
-    const std::uint64_t dirLength = le32(header, 0x50) | std::uint64_t{le32(header, 0x54)} << 32;
-    return dirOffset < size && dirLength <= size - dirOffset;
-}
+// The file as the directory check reads it; each part read stays valid while the object lives.
+class FileBytes final : public ChmBytes {
+  public:
+    explicit FileBytes(const std::string& nativePath) : m_in(nativePath, std::ios::binary | std::ios::ate) {
+        if (m_in) m_size = static_cast<std::uint64_t>(m_in.tellg());
+    }
+    std::string_view bytesAt(std::uint64_t offset, std::uint64_t length) override {
+        if (!m_in || offset >= m_size) return {};
+        std::string& part =
+            m_parts.emplace_back(static_cast<std::size_t>(std::min(length, m_size - offset)), '\0');
+        m_in.seekg(static_cast<std::streamoff>(offset));
+        if (!m_in.read(part.data(), static_cast<std::streamsize>(part.size()))) {
+            m_in.clear();
+            part.clear();
+        }
+        return part;
+    }
+    std::uint64_t size() const override { return m_size; }
+
+  private:
+    std::ifstream m_in;
+    std::uint64_t m_size = 0;
+    std::deque<std::string> m_parts;
+};
 
 // Decodes the character references that site maps use.
 std::string decodeEntities(std::string_view text) {
@@ -210,7 +223,8 @@ std::vector<ChmFile::SiteMapEntry> parseSiteMap(std::string_view markup) {
 }
 
 std::unique_ptr<ChmFile> ChmFile::open(const std::string& nativePath) {
-    if (!plausibleHeader(nativePath)) return nullptr;
+    FileBytes bytes(nativePath);
+    if (!soundChmDirectory(bytes)) return nullptr;
     ::chmFile* handle = chm_open(nativePath.c_str());
     if (!handle) return nullptr;
     std::unique_ptr<ChmFile> file(new ChmFile(handle));

@@ -22,6 +22,7 @@ bool g_ownPresenter = false;
 GuiApplication::GuiApplication(int& argc, char** argv)
     : QApplication(argc, argv), m_state(std::make_unique<UiState>()) {
     g_current.store(this, std::memory_order_release);
+    installEventFilter(&m_state->windowEvents());
     g_previousHook = setMessageQueueHook({&guiQueueStatus, &guiProcessMessages});
     // A presenter installed before us (a test's recorder) keeps answering.
     MessageBoxPresenter previous = setMessageBoxPresenter(&showMessageBoxDialog);

@@ -94,6 +94,24 @@ const ToolTipControl::Tool* ToolTipControl::shownTool() const noexcept {
     return m_shown >= 0 ? &m_tools[static_cast<std::size_t>(m_shown)] : nullptr;
 }
 
+MessageParameters ToolTipControl::parametersOf(UINT message) const {
+    MessageParameters parameters;
+    switch (message) {
+        case TTM_ADDTOOLA:
+        case TTM_DELTOOLA:
+        case TTM_ENUMTOOLSA:
+        case TTM_GETTEXTA:
+        case TTM_UPDATETIPTEXTA:
+        case TTM_TRACKACTIVATE:
+            parameters.lParam = MessageParameter::Record;
+            parameters.recordSize = TTTOOLINFOA_V1_SIZE;
+            break;
+        default:
+            break;
+    }
+    return parameters;
+}
+
 LRESULT ToolTipControl::windowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     auto* info = reinterpret_cast<TOOLINFOA*>(lParam);
     switch (message) {

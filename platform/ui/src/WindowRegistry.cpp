@@ -51,6 +51,44 @@ QWidget* WindowRegistry::widgetOf(HWND hWnd) const {
     return it == m_windows.end() ? nullptr : it->second.widget.data();
 }
 
+HWND WindowRegistry::knownHandleOf(const QWidget* widget) const {
+    if (!widget) return 0;
+    const QVariant known = widget->property(kHandleProperty);
+    return known.isValid() && m_windows.count(known.toUInt()) ? known.toUInt() : 0;
+}
+
+LONG_PTR WindowRegistry::procedure(HWND hWnd) const {
+    const auto it = m_windows.find(hWnd);
+    return it == m_windows.end() ? 0 : it->second.procedure;
+}
+
+bool WindowRegistry::setProcedure(HWND hWnd, LONG_PTR procedure) {
+    const auto it = m_windows.find(hWnd);
+    if (it == m_windows.end() || !it->second.widget) return false;
+    it->second.procedure = procedure;
+    return true;
+}
+
+bool WindowRegistry::subclassedFromAbove(const QWidget* widget) const {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        const HWND hWnd = knownHandleOf(w);
+        if (hWnd && procedure(hWnd) != kClassProcedure) return true;
+    }
+    return false;
+}
+
+DWORD WindowRegistry::contextHelpId(HWND hWnd) const {
+    const auto it = m_windows.find(hWnd);
+    return it == m_windows.end() ? 0 : it->second.contextHelpId;
+}
+
+bool WindowRegistry::setContextHelpId(HWND hWnd, DWORD id) {
+    const auto it = m_windows.find(hWnd);
+    if (it == m_windows.end() || !it->second.widget) return false;
+    it->second.contextHelpId = id;
+    return true;
+}
+
 LONG WindowRegistry::exStyle(HWND hWnd) const {
     const auto it = m_windows.find(hWnd);
     return it == m_windows.end() ? 0 : it->second.exStyle;
@@ -190,6 +228,9 @@ void WindowRegistry::querySizeLimits(HWND hWnd, Window& window, QWidget& widget)
 
 void WindowRegistry::destroyed(HWND hWnd) {
     dispatch(hWnd, WM_DESTROY, 0, 0);
+    // The window procedure hears of it too, and WM_NCDESTROY is the last message it gets.
+    deliverMessage(hWnd, WM_DESTROY, 0, 0);
+    deliverMessage(hWnd, WM_NCDESTROY, 0, 0);
     m_windows.erase(hWnd);
 }
 

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "WindowProcedures.h"
 #include "ui/Hookline.h"
 #include "ui/windows.h"
 
@@ -19,6 +20,17 @@ class WindowRegistry : public QObject {
   public:
     HWND handleOf(QWidget* widget);
     QWidget* widgetOf(HWND hWnd) const;
+    // The widget's handle when it has one already (0 otherwise); never hands out a new one.
+    HWND knownHandleOf(const QWidget* widget) const;
+
+    // The window's current procedure (a procedure handle, windowproc.h); kClassProcedure for a window
+    // nobody subclassed, 0 for an unknown window.
+    LONG_PTR procedure(HWND hWnd) const;
+    bool setProcedure(HWND hWnd, LONG_PTR procedure);
+    // True when the widget or a window above it has a procedure other than its class procedure.
+    bool subclassedFromAbove(const QWidget* widget) const;
+    DWORD contextHelpId(HWND hWnd) const;
+    bool setContextHelpId(HWND hWnd, DWORD id);
 
     LONG exStyle(HWND hWnd) const;
     void setExStyle(HWND hWnd, LONG style);
@@ -40,6 +52,8 @@ class WindowRegistry : public QObject {
         LONG exStyle = 0;
         std::vector<Hook> hooks;
         bool inSizeQuery = false;
+        LONG_PTR procedure = kClassProcedure;
+        DWORD contextHelpId = 0;
     };
 
     // Calls the handlers of the message in registration order; true when one of them consumed it.

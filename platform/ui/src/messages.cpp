@@ -1,5 +1,6 @@
 #include "ui/messages.h"
 
+#include "WindowProcedures.h"
 #include "platform/pointers.h"
 #include "ui/WindowHandles.h"
 #include "ui/resources.h"
@@ -39,12 +40,11 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     auto* target = dynamic_cast<WindowMessageTarget*>(widget);
-    if (!target) return 0;
-    const MessageParameters parameters = target->parametersOf(Msg);
+    const MessageParameters parameters = target ? target->parametersOf(Msg) : MessageParameters{};
     if (!isReadableParameter(parameters.wParam, static_cast<std::intptr_t>(wParam), parameters.recordSize) ||
         !isReadableParameter(parameters.lParam, static_cast<std::intptr_t>(lParam), parameters.recordSize)) {
         SetLastError(ERROR_NOACCESS);
         return 0;
     }
-    return target->windowMessage(Msg, wParam, lParam);
+    return deliverMessage(hWnd, Msg, wParam, lParam);
 }

@@ -7,7 +7,9 @@
 #include <cmath>
 
 #include "UiState.h"
+#include "WindowProcedures.h"
 #include "ui/WindowHandles.h"
+#include "ui/windowproc.h"
 
 namespace {
 
@@ -129,6 +131,7 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
 }
 
 LONG GetWindowLongA(HWND hWnd, int nIndex) {
+    if (nIndex == GWL_WNDPROC) return static_cast<LONG>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
     QWidget* widget = liveWidget(hWnd);
     if (!widget) return 0;
     if (nIndex != GWL_EXSTYLE) {
@@ -140,6 +143,18 @@ LONG GetWindowLongA(HWND hWnd, int nIndex) {
 }
 
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
+    if (nIndex == GWL_WNDPROC) {
+        // Only a handle fits 32 bits; a number that is none would be taken for a procedure's address.
+        if (!velmora::widgetOf(hWnd)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (dwNewLong >= 0 || dwNewLong < velmora::kClassProcedure) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        return static_cast<LONG>(SetWindowLongPtrA(hWnd, GWLP_WNDPROC, dwNewLong));
+    }
     const LONG previous = GetWindowLongA(hWnd, nIndex);
     if (!velmora::widgetOf(hWnd) || nIndex != GWL_EXSTYLE) return 0;
     velmora::uiState()->windows().setExStyle(hWnd, dwNewLong & ~WS_EX_TOPMOST);

@@ -146,6 +146,7 @@ TEST_F(ToolTips, DelaysFollowThePlatformRules) {
         {"auto-pop alone", TTDT_AUTOPOP, 1200, 40, 1200, 60},
         {"reshow alone", TTDT_RESHOW, 7, 40, 1200, 7},
         {"reshow back to its default", TTDT_RESHOW, -1, 40, 1200, 8},
+        {"auto-pop back, from the initial delay it has", TTDT_AUTOPOP, -1, 40, 400, 8},
         {"automatic back to the defaults", TTDT_AUTOMATIC, -1, 500, 5000, 100},
     };
     for (const Case& c : cases) {

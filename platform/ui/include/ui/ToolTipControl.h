@@ -45,6 +45,8 @@ class ToolTipControl : public QWidget, public WindowMessageTarget {
     ~ToolTipControl() override;
 
     LRESULT windowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The messages that carry a TOOLINFOA* have it checked before the control reads it.
+    MessageParameters parametersOf(UINT message) const override;
 
     DWORD style() const noexcept { return m_style; }
     const std::vector<Tool>& tools() const noexcept { return m_tools; }

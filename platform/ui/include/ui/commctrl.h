@@ -123,8 +123,10 @@ constexpr std::size_t kToolTipTitleMax = 99;
 //                       NUL-terminated / 0 (nothing copied for size 0 or an unknown tool)
 //   TTM_UPDATETIPTEXTA  0 / TOOLINFOA* (hwnd, uId, lpszText) / 0
 //   TTM_SETTITLEA       TTI_* / title / TRUE
-//   TTM_SETDELAYTIME    TTDT_* / milliseconds in the low word (-1: the default) / 0. TTDT_AUTOMATIC sets
-//                       initial to the value, auto-pop to ten times and reshow to a fifth of it.
+//   TTM_SETDELAYTIME    TTDT_* / milliseconds in the low word / 0. TTDT_AUTOMATIC sets initial to the
+//                       value, auto-pop to ten times and reshow to a fifth of it. A negative value resets:
+//                       initial (alone or with TTDT_AUTOMATIC) to 500, the others as TTDT_AUTOMATIC derives
+//                       them from the initial delay the control has then (5000 and 100 after 500).
 //   TTM_GETDELAYTIME    TTDT_* / 0 / milliseconds (TTDT_AUTOMATIC: the auto-pop delay)
 //   TTM_TRACKACTIVATE   TRUE/FALSE / TOOLINFOA* / 0: shows or hides that tool's tip at the track position
 //   TTM_TRACKPOSITION   0 / MAKELPARAM(x, y) in screen pixels / 0

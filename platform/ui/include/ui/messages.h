@@ -1,5 +1,6 @@
 // SendMessageA for the windows that take messages of their own (the animation control); it runs the
-// window's handling at once on the calling thread. Other windows answer 0, an unknown handle 0 with
+// window's procedure (windowproc.h) at once on the calling thread, ending in the window's own handling.
+// Other windows answer what their procedures answer (0 by default), an unknown handle 0 with
 // ERROR_INVALID_WINDOW_HANDLE.
 //
 // Parameters that point to memory are checked before the window sees them: a target names, per message,

@@ -110,9 +110,11 @@ BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint);
 BOOL ShowWindow(HWND hWnd, int nCmdShow);
 // Moves, sizes and orders a window; HWND_TOPMOST / HWND_NOTOPMOST put it in or out of the topmost band.
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
-// GWL_EXSTYLE only (WS_EX_TOPMOST, WS_EX_LAYERED); other indexes give 0 with ERROR_INVALID_PARAMETER.
+// GWL_EXSTYLE (WS_EX_TOPMOST, WS_EX_LAYERED) and GWL_WNDPROC (a procedure handle, windowproc.h); other
+// indexes give 0 with ERROR_INVALID_PARAMETER.
 LONG GetWindowLongA(HWND hWnd, int nIndex);
-// Stores WS_EX_LAYERED (WS_EX_TOPMOST is kept from SetWindowPos); returns the previous value.
+// Stores WS_EX_LAYERED (WS_EX_TOPMOST is kept from SetWindowPos), or with GWL_WNDPROC a procedure handle
+// (a procedure itself does not fit: SetWindowLongPtrA takes it); returns the previous value.
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
 // LWA_ALPHA sets the whole window's opacity (0 transparent .. 255 opaque); the window must have
 // WS_EX_LAYERED (else ERROR_INVALID_PARAMETER). Colour keys are accepted and ignored.
