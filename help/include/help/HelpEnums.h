@@ -6,6 +6,7 @@
 
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
@@ -28,7 +29,7 @@ enum ACTIVATION_DIRECTION : std::int32_t {
 };
 
 // Creatable and memberless: it exists so that clients can name the enumerations.
-class HelpEnums : public Dispatchable<HelpEnums> {
+class VELMORA_API HelpEnums : public Dispatchable<HelpEnums> {
   public:
     static const ClassInfo& describe();
 };

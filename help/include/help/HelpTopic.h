@@ -9,12 +9,13 @@
 #include "component/ComObject.h"
 #include "platform/win32types.h"
 #include "runtime/Variant.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
 class HelpTopics;
 
-class HelpTopic : public Dispatchable<HelpTopic> {
+class VELMORA_API HelpTopic : public Dispatchable<HelpTopic> {
   public:
     static const ClassInfo& describe();
 

@@ -11,6 +11,7 @@
 #include "component/ComObject.h"
 #include "help/HelpTopic.h"
 #include "runtime/Collection.h"
+#include "runtime/exports.h"
 #include "ui/htmlhelp.h"
 
 namespace velmora {
@@ -19,7 +20,7 @@ namespace velmora {
 inline constexpr char kHtmlHelpClsid[] = "{4662DAB0-D393-11D0-9A56-00C04FB68B66}";
 inline constexpr char kBrowserClsid[] = "{0A89A860-D7B1-11CE-8350-444553540000}";
 
-class HelpTopics : public Dispatchable<HelpTopics> {
+class VELMORA_API HelpTopics : public Dispatchable<HelpTopics> {
   public:
     static const ClassInfo& describe();
 

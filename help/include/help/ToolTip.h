@@ -9,11 +9,12 @@
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "help/HelpEnums.h"
+#include "runtime/exports.h"
 #include "ui/commctrl.h"
 
 namespace velmora {
 
-class ToolTip : public Dispatchable<ToolTip> {
+class VELMORA_API ToolTip : public Dispatchable<ToolTip> {
   public:
     static const ClassInfo& describe();
 

@@ -13,13 +13,14 @@
 #include "help/HelpEnums.h"
 #include "help/ToolTip.h"
 #include "runtime/Collection.h"
+#include "runtime/exports.h"
 
 namespace velmora {
 
 class APITimer;
 class HoverSink;
 
-class ToolTips : public Dispatchable<ToolTips> {
+class VELMORA_API ToolTips : public Dispatchable<ToolTips> {
   public:
     static const ClassInfo& describe();
 
