@@ -1,11 +1,11 @@
 #include "mMain.h"
 
 #include "common/CommandLine.h"
+#include "common/ComponentRegistration.h"
 #include "common/mCommandLine.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "frmMain.h"
-#include "registration.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -23,15 +23,27 @@ void record(const ObjectRef& log, const RuntimeError& error) {
 
 }  // namespace
 
+// What the eraser creates by name.
+constexpr SuiteClass kServed[] = {
+    {u"Diskware.FileObject", "Diskware.dll", ServerKind::InProcess},
+    {u"Guidepost.HelpTopics", "Guidepost.dll", ServerKind::InProcess},
+    {u"Gaugebox.ProgressObject", "Gaugebox.exe", ServerKind::LocalServer},
+    {u"Tracebook.LogObject", "Tracebook.exe", ServerKind::LocalServer},
+};
+
 std::u16string programFolder() {
     const std::u16string path = programPath();
     const auto slash = path.find_last_of(u'\\');
     return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
 }
 
+void registerComponents(const std::string& folder) {
+    registerComponentsBeside(folder, kServed);
+}
+
 void Main() {
     const std::u16string folder = programFolder();
-    registerComponentsBeside(toUtf8(folder));
+    registerComponents(toUtf8(folder));
 
     ObjectRef log = CreateObject(u"Tracebook.LogObject");
     letProperty(log, u"EmailAddress", u"bugreports@velmora.invalid");

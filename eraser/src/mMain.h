@@ -9,6 +9,10 @@ namespace velmora::mMain {
 // leaves it (nothing can record it yet); later errors go to the log.
 void Main();
 
+// Registers what the eraser creates by name to the deliverables in folder where the registry does not
+// already lead to a file that exists (see common/ComponentRegistration.h).
+void registerComponents(const std::string& folder);
+
 // The folder holding the running program, as a suite path without a final "\".
 std::u16string programFolder();
 

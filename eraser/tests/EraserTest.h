@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "registration.h"
+#include "mMain.h"
 #include "runtime/text.h"
 #include "testsupport/GuiTest.h"
 
@@ -21,7 +21,7 @@ class EraserTest : public GuiTest {
   protected:
     void SetUp() override {
         GuiTest::SetUp();
-        registerComponentsBeside(VELMORA_BIN_DIR);
+        mMain::registerComponents(VELMORA_BIN_DIR);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         m_root = std::filesystem::path(std::getenv("TMPDIR")) /
                  (std::string(info->test_suite_name()) + "." + info->name());
