@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ControlObject.h"
+#include "common/ControlObject.h"
 #include "runtime/Error.h"
 #include "runtime/Object.h"
 #include "ui/SkinButton.h"

@@ -75,7 +75,7 @@ void CipherForm::addButtons(QWidget& row) {
 }
 
 ObjectRef CipherForm::formObject() {
-    if (!m_form) m_form = makeObject<FormControl>(m_formName, this);
+    if (!m_form) m_form = makeObject<ControlObject>(m_formName, this);
     return ObjectRef(m_form);
 }
 
@@ -89,8 +89,23 @@ void CipherForm::setToolTipsDelay() {
 
 void CipherForm::addToolTip(QWidget* control, const std::u16string& title, const std::u16string& text) {
     const ObjectRef form = formObject();
-    const ObjectRef item(makeObject<FormControl>(control->objectName().toStdU16String(), control, form));
+    const ObjectRef item(makeObject<ControlObject>(control->objectName().toStdU16String(), control, form));
     call(m_toolTips, u"Add", form, item, text, std::u16string(), title, kBalloon, kNoIcon, kNonTracking);
+}
+
+void CipherForm::addHelpTopic(std::int32_t topicId) {
+    const ObjectRef& help = mMain::shared().help;
+    if (!help) return;
+    const ObjectRef form = formObject();
+    m_helpTopic = call(help, u"Add", form).toObject();
+    letProperty(m_helpTopic, u"TopicID", topicId);
+    m_form->setHelpHandler([this, topicId] {
+        try {
+            call(m_helpTopic, u"DisplayTopicFromID", Variant(topicId), Variant(formObject()));
+        } catch (const RuntimeError&) {
+            // No help file beside the program: the dialog goes on without it.
+        }
+    });
 }
 
 void CipherForm::createEngine() {
@@ -165,6 +180,7 @@ void CipherForm::unload() {
     m_engine = {};
     m_progress = {};
     m_toolTips = {};
+    m_helpTopic = {};
     done(QDialog::Rejected);
 }
 

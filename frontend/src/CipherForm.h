@@ -10,7 +10,7 @@
 #include <string>
 
 #include "EngineClient.h"
-#include "FormControl.h"
+#include "common/ControlObject.h"
 #include "runtime/Object.h"
 
 namespace velmora {
@@ -44,6 +44,8 @@ class CipherForm : public QDialog {
     void createProgress();
     void fillMethods();
     void setToolTipsDelay();
+    // F1 in the dialog opens its topic of the help file, through the shared help topics.
+    void addHelpTopic(std::int32_t topicId);
     void addToolTip(QWidget* control, const std::u16string& title, const std::u16string& text);
 
     // Ok steps.
@@ -73,7 +75,8 @@ class CipherForm : public QDialog {
     ObjectRef m_engine;
     ObjectRef m_progress;
     ObjectRef m_toolTips;
-    Ref<FormControl> m_form;
+    ObjectRef m_helpTopic;
+    Ref<ControlObject> m_form;
     bool m_unloaded = false;
 };
 

@@ -7,6 +7,7 @@
 #include "common/mCommandLine.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
+#include "help/HelpContext.h"
 #include "mMain.h"
 #include "platform/attributes.h"
 #include "runtime/Error.h"
@@ -58,6 +59,7 @@ bool frmDecrypt::load() {
             u"remember.  \nNOTE:  If you forget your password you will not be able \nto recover the data.");
         addToolTip(cboEncryptLvl, u"Encryption Routine",
                    u"Select the encryption routine that you would \nthat the file is encrypted in.");
+        addHelpTopic(helpcontext::kDecrypt);
         return true;
     } catch (const RuntimeError&) {
         // A dialog that cannot be set up goes without a word.

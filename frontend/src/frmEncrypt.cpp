@@ -7,6 +7,7 @@
 #include "FolderWalk.h"
 #include "common/mCommandLine.h"
 #include "component/calls.h"
+#include "help/HelpContext.h"
 #include "mMain.h"
 #include "platform/attributes.h"
 #include "platform/messagebox.h"
@@ -77,6 +78,7 @@ bool frmEncrypt::load() {
         createEngine();
         createProgress();
         fillMethods();
+        addHelpTopic(helpcontext::kEncrypt);
         return true;
     } catch (const RuntimeError& error) {
         logError(error.description(), error.number(), u"Main");

@@ -1,13 +1,17 @@
 // Both dialogs driven through their controls in an offscreen application, on real files, with the real
 // engine and plug-ins, the real progress server and the log object.
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
 #include "SealdeskTestSupport.h"
+#include "component/CreateObject.h"
 #include "frmDecrypt.h"
 #include "frmEncrypt.h"
 #include "platform/paths.h"
+#include "ui/HelpViewer.h"
+#include "ui/htmlhelp.h"
 
 namespace velmora::test {
 namespace {
@@ -300,6 +304,37 @@ TEST_F(DialogTest, KeyboardStartsInThePasswordTabsToTheConfirmationAndReturnIsOk
     decryptForm.exec();
     EXPECT_EQ(focus.last(), QStringLiteral("Text1"));
     EXPECT_EQ(readFile(m_files / "a.txt"), "plain");
+}
+
+TEST_F(DialogTest, F1InEitherDialogOpensItsHelpTopic) {
+    mMain::shared().help = CreateObject(u"Guidepost.HelpTopics");
+    letProperty(mMain::shared().help, u"HelpFile", u16(m_program / "Help.chm"));
+    const auto topicShown = [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* viewer = dynamic_cast<HelpViewer*>(window); viewer && viewer->isVisible())
+                return viewer->currentTopic();
+        return std::string();
+    };
+    std::string shown;
+    // F1 where the user starts typing: the first password box.
+    const auto pressF1 = [&](QWidget& dialog) {
+        const bool encrypt = dialog.objectName() == QStringLiteral("frmEncrypt");
+        auto* box =
+            dialog.findChild<QWidget*>(encrypt ? QStringLiteral("Text1(0)") : QStringLiteral("Text1"));
+        ASSERT_NE(box, nullptr);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(box, &press);
+        shown = topicShown();
+        HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0);
+    };
+    writeFile(m_files / "a.txt.zqf", "left alone");
+    const UserInput cancel{{}, {}, {}, QStringLiteral("cmdExit(1)")};
+    run<frmEncrypt>({"/e", (m_files / "a.txt.zqf").string()}, cancel, pressF1);
+    EXPECT_EQ(shown, "encrypt.htm");
+    shown.clear();
+    run<frmDecrypt>({"/d", (m_files / "a.txt.zqf").string()}, cancel, pressF1);
+    EXPECT_EQ(shown, "decrypt.htm");
+    EXPECT_EQ(readFile(m_files / "a.txt.zqf"), "left alone");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ControlObject.h"
+#include "common/ControlObject.h"
 
 #include "ui/WindowHandles.h"
 #include "ui/windows.h"

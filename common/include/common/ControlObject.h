@@ -1,6 +1,7 @@
-// A window or control of the eraser's form as the component libraries see it: an object answering hWnd,
+// A program's form or one of its controls as the component libraries see it: an object answering hWnd,
 // Name, Container and the twips rectangle by name, and, for the form, the help calls (OnHelp,
-// OnContextMenu) that the help library makes on the forms taking part in help.
+// OnContextMenu) that the help library makes on the forms taking part in help. A control whose widget is
+// gone answers 0 and an empty rectangle, so a tooltip's timer that still asks is told nothing is there.
 #pragma once
 
 #include <QPointer>
