@@ -208,16 +208,8 @@ TEST_F(frmMainTest, Screenshot) {
                 true);
     auto* balloon = dynamic_cast<ToolTipControl*>(widgetOf(form.passTip().as<ToolTip>()->window()));
     ASSERT_TRUE(balloon && balloon->isVisible());
-    const QRect both = form.frameGeometry().united(balloon->geometry()).adjusted(-8, -8, 8, 8);
-    QImage shot(both.size(), QImage::Format_ARGB32);
-    shot.fill(Qt::white);
-    QPainter painter(&shot);
-    form.render(&painter, form.geometry().topLeft() - both.topLeft());
-    balloon->render(&painter, balloon->geometry().topLeft() - both.topLeft(), QRegion(),
-                    QWidget::DrawChildren);
-    painter.end();
-    QDir().mkpath(VELMORA_DOCS_DIR "/screenshots");
-    EXPECT_TRUE(shot.save(VELMORA_DOCS_DIR "/screenshots/shredwell.png"));
+    EXPECT_TRUE(
+        test::saveWithBalloon(form, *balloon, QStringLiteral(VELMORA_DOCS_DIR "/screenshots/shredwell.png")));
 }
 
 }  // namespace

@@ -38,15 +38,8 @@ TEST_F(ScreenshotTest, BothDialogsAndAToolTip) {
         QCoreApplication::processEvents();
         QWidget* balloon = visibleToolTip();
         ASSERT_NE(balloon, nullptr);
-        const QRect both = form.geometry().united(balloon->geometry()).adjusted(-8, -8, 8, 8);
-        QImage shot(both.size(), QImage::Format_ARGB32);
-        shot.fill(Qt::white);
-        QPainter painter(&shot);
-        form.render(&painter, form.geometry().topLeft() - both.topLeft());
-        balloon->render(&painter, balloon->geometry().topLeft() - both.topLeft(), QRegion(),
-                        QWidget::DrawChildren);
-        painter.end();
-        EXPECT_TRUE(shot.save(VELMORA_DOCS_DIR "/screenshots/sealdesk-encrypt-tooltip.png"));
+        EXPECT_TRUE(test::saveWithBalloon(
+            form, *balloon, QStringLiteral(VELMORA_DOCS_DIR "/screenshots/sealdesk-encrypt-tooltip.png")));
         form.hide();
     }
     {

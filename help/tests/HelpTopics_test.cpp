@@ -448,15 +448,8 @@ TEST_F(HelpTopicsTest, Screenshots) {
     tip->setActivate(ACTIVATION_CENTER, 0, 0, true);
     auto* balloon = dynamic_cast<ToolTipControl*>(widgetOf(tip->window()));
     ASSERT_TRUE(balloon && balloon->isVisible());
-    const QRect both = form.geometry().united(balloon->geometry()).adjusted(-8, -8, 8, 8);
-    QImage shot(both.size(), QImage::Format_ARGB32);
-    shot.fill(Qt::white);
-    QPainter painter(&shot);
-    form.render(&painter, form.geometry().topLeft() - both.topLeft());
-    balloon->render(&painter, balloon->geometry().topLeft() - both.topLeft(), QRegion(),
-                    QWidget::DrawChildren);
-    painter.end();
-    EXPECT_TRUE(shot.save(VELMORA_DOCS_DIR "/screenshots/balloon-tooltip.png"));
+    EXPECT_TRUE(test::saveWithBalloon(form, *balloon,
+                                      QStringLiteral(VELMORA_DOCS_DIR "/screenshots/balloon-tooltip.png")));
 }
 
 // F1 in a window: the viewer it opens at the window's topic, beside the window, saved for the documentation.

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -37,6 +40,19 @@ inline bool processUntil(const std::function<bool()>& done,
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
     }
     return true;
+}
+
+// A window and a balloon beside it drawn together on white, as a user sees them, saved as a picture for
+// the documentation; true when it was written.
+inline bool saveWithBalloon(QWidget& window, QWidget& balloon, const QString& path) {
+    const QRect both = window.geometry().united(balloon.geometry()).adjusted(-8, -8, 8, 8);
+    QImage shot(both.size(), QImage::Format_ARGB32);
+    shot.fill(Qt::white);
+    QPainter painter(&shot);
+    window.render(&painter, window.geometry().topLeft() - both.topLeft());
+    balloon.render(&painter, balloon.geometry().topLeft() - both.topLeft(), QRegion(), QWidget::DrawChildren);
+    painter.end();
+    return shot.save(path);
 }
 
 }  // namespace velmora::test
