@@ -6,13 +6,12 @@
 #include <span>
 #include <string_view>
 
+#include "component/fileerrors.h"
 #include "platform/ReplacementFile.h"
 #include "platform/win32types.h"
 
 namespace velmora {
 
-// From a Win32 error code (GetLastError after a failed platform call).
-[[noreturn]] void raiseFileError(DWORD win32Error);
 // Puts contents in the place of the file at path without ever losing what it held (the platform's
 // replacement), raising the file error of any failure; the destination is untouched then.
 void replaceFile(std::u16string_view path, std::span<const std::uint8_t> contents,

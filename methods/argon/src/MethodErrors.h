@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "component/fileerrors.h"
 #include "platform/win32types.h"
 #include "runtime/Error.h"
 
@@ -22,9 +23,5 @@ constexpr std::int32_t LibraryUnavailable = vbObjectError + 1028;
 }  // namespace methodError
 
 [[noreturn]] void raiseMethodError(std::int32_t number);
-
-// A failed platform file call (GetLastError) as the run-time error a caller sees: 53, 76, 70, 7, 61, 57,
-// 75 for everything else.
-[[noreturn]] void raiseFileError(DWORD win32Error);
 
 }  // namespace velmora::argonbox
