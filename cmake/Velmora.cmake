@@ -137,11 +137,25 @@ function(velmora_add_exe name)
 endfunction()
 
 # One GoogleTest executable; every test runs in an isolated environment (see runtime/testsupport).
+# SANITIZED puts it in the sanitizer run (see velmora_sanitized_test).
 function(velmora_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "SANITIZED" "" "SOURCES;LINKS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   velmora_target_defaults(${name})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} velmora-testmain GTest::gtest GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  set(properties TIMEOUT 120)
+  if(ARG_SANITIZED)
+    list(APPEND properties LABELS sanitized)
+    add_dependencies(sanitized_tests ${name})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+endfunction()
+
+# The sanitizer run (the asan preset) builds the target sanitized_tests and runs the tests labelled
+# "sanitized": those of the code that reads bytes it did not write or holds the user's data. A plain
+# add_test joins it through this function; the program it runs is named as the target it needs built.
+function(velmora_sanitized_test test target)
+  set_property(TEST ${test} APPEND PROPERTY LABELS sanitized)
+  add_dependencies(sanitized_tests ${target})
 endfunction()
