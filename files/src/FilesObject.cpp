@@ -12,11 +12,12 @@
 namespace velmora {
 namespace {
 
-// The names an enumeration of the pattern gives, in its order.
+// The entries an enumeration of the pattern gives, in its order; short names are not asked for.
 template <class Visit>
-void enumerate(const std::u16string& pattern, Visit&& visit) {
+void enumerate(const std::u16string& pattern, FINDEX_SEARCH_OPS which, Visit&& visit) {
     WIN32_FIND_DATAA found{};
-    const OwnedFind search(FindFirstFileA(toUtf8(pattern).c_str(), &found));
+    const OwnedFind search(
+        FindFirstFileExA(toUtf8(pattern).c_str(), FindExInfoBasic, &found, which, nullptr, 0));
     if (!search) return;
     do {
         if (!visit(found)) break;
@@ -98,14 +99,14 @@ void FilesObject::search(const std::u16string& folder) {
     processWaitingMessages();
     if (!m_searching || !firstVisit(folder)) return;
     std::vector<std::u16string> subfolders;
-    enumerate(folder + u"*.*", [&](const WIN32_FIND_DATAA& found) {
+    enumerate(folder + u"*", FindExSearchLimitToDirectories, [&](const WIN32_FIND_DATAA& found) {
         // A link to a folder is an entry, not a folder to walk: it may lead anywhere, up the tree too.
         const bool walk = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                           !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
         if (walk && found.cFileName[0] != '.') subfolders.push_back(fromUtf8(found.cFileName));
         return true;
     });
-    enumerate(folder + m_fileSpec, [&](const WIN32_FIND_DATAA& found) {
+    enumerate(folder + m_fileSpec, FindExSearchNameMatch, [&](const WIN32_FIND_DATAA& found) {
         processWaitingMessages();
         if (!m_searching) return false;
         Variant name(folder + fromUtf8(found.cFileName));

@@ -95,6 +95,24 @@ bool readFileFacts(FileRef file, FileFacts& facts) {
     return true;
 }
 
+bool readEntryFacts(int folderFd, const char* name, const char* path, FileFacts& facts, bool& link) {
+    struct statx sx {};
+    const unsigned mask =
+        STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME;
+    if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) return false;
+    link = S_ISLNK(sx.stx_mode);
+    if (link) {
+        struct statx target {};
+        if (statx(folderFd, name, 0, mask, &target) == 0) sx = target;  // a dangling link: itself
+    }
+    const StoredInfo stored = readStoredInfo({-1, path});
+    facts.mode = sx.stx_mode;
+    facts.size = sx.stx_size;
+    facts.stored = stored.attributes;
+    fillTimes(sx, stored, facts.times);
+    return true;
+}
+
 }  // namespace velmora
 
 using namespace velmora;

@@ -73,6 +73,9 @@ struct FileFacts {
     DWORD stored = 0;
 };
 bool readFileFacts(FileRef file, FileFacts& facts);
+// The same for the entry `name` of the open folder folderFd (its full path: `path`), one statx relative to
+// the folder where it is no symbolic link; `link` tells whether it is one.
+bool readEntryFacts(int folderFd, const char* name, const char* path, FileFacts& facts, bool& link);
 FILETIME toFileTime(const struct timespec& time);
 struct timespec toTimespec(const FILETIME& time);
 

@@ -1,12 +1,14 @@
 // FindFirstFileA / FindNextFileA / FindClose: a snapshot of matching folder entries.
 #include "platform/find.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,12 +37,11 @@ class FindSearch : public HandleObject {
     std::size_t m_next = 0;
 };
 
-bool entryData(const std::string& path, const std::string& name, const std::string& shortName,
-               WIN32_FIND_DATAA& data) {
-    FileFacts facts;
-    if (!readFileFacts({-1, path.c_str()}, facts)) return false;
+// attributePath: the path (or, in a listing, the name) whose dot-name makes an entry hidden.
+void fillData(const FileFacts& facts, bool link, std::string_view attributePath, std::string_view name,
+              const std::string& shortName, WIN32_FIND_DATAA& data) {
     data = WIN32_FIND_DATAA{};
-    data.dwFileAttributes = attributesFrom(facts.mode, facts.stored, path);
+    data.dwFileAttributes = attributesFrom(facts.mode, facts.stored, attributePath);
     data.ftCreationTime = facts.times.creation;
     data.ftLastAccessTime = facts.times.lastAccess;
     data.ftLastWriteTime = facts.times.lastWrite;
@@ -48,14 +49,22 @@ bool entryData(const std::string& path, const std::string& name, const std::stri
         data.nFileSizeHigh = static_cast<DWORD>(facts.size >> 32);
         data.nFileSizeLow = static_cast<DWORD>(facts.size);
     }
-    if (struct stat own {}; lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) {
+    if (link) {
         if (data.dwFileAttributes == FILE_ATTRIBUTE_NORMAL) data.dwFileAttributes = 0;
         data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
         data.dwReserved0 = IO_REPARSE_TAG_SYMLINK;
     }
-    std::strncpy(data.cFileName, name.c_str(), sizeof data.cFileName - 1);
-    if (shortName != name)
+    std::strncpy(data.cFileName, name.data(), std::min(name.size(), sizeof data.cFileName - 1));
+    if (!shortName.empty() && shortName != name)
         std::strncpy(data.cAlternateFileName, shortName.c_str(), sizeof data.cAlternateFileName - 1);
+}
+
+bool entryData(const std::string& path, const std::string& name, const std::string& shortName,
+               WIN32_FIND_DATAA& data) {
+    FileFacts facts;
+    if (!readFileFacts({-1, path.c_str()}, facts)) return false;
+    struct stat own {};
+    fillData(facts, lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode), path, name, shortName, data);
     return true;
 }
 
@@ -98,7 +107,29 @@ DWORD findFolderItself(const std::string& suitePath, std::vector<WIN32_FIND_DATA
     return ERROR_SUCCESS;
 }
 
-DWORD findMatches(std::string_view suitePath, std::vector<WIN32_FIND_DATAA>& found) {
+struct FolderEntry {
+    std::string name;
+    unsigned char type;  // as the folder records it; DT_UNKNOWN where it does not
+};
+
+// What a search asks for beyond matching names.
+struct SearchOptions {
+    bool shortNames = true;    // cAlternateFileName filled
+    bool foldersOnly = false;  // entries that are no folder left out
+};
+
+// An entry of the open folder `folderFd`, its facts read relative to the folder (no path walk per entry).
+bool listedEntryData(int folderFd, const std::string& path, const std::string& name,
+                     const std::string& shortName, WIN32_FIND_DATAA& data) {
+    FileFacts facts;
+    bool link = false;
+    if (!readEntryFacts(folderFd, name.c_str(), path.c_str(), facts, link)) return false;
+    fillData(facts, link, name, name, shortName, data);
+    return true;
+}
+
+DWORD findMatches(std::string_view suitePath, std::vector<WIN32_FIND_DATAA>& found,
+                  const SearchOptions& options = {}) {
     if (const DWORD error = checkSuitePath(suitePath, true); error != ERROR_SUCCESS) return error;
     const std::size_t split = suitePath.find_last_of("\\/");
     std::size_t patternStart = split == std::string_view::npos ? 0 : split + 1;
@@ -111,19 +142,39 @@ DWORD findMatches(std::string_view suitePath, std::vector<WIN32_FIND_DATAA>& fou
     if (!resolveSuitePath(folderText.empty() ? "." : folderText, folder)) return GetLastError();
     struct stat st {};
     if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir) return win32Error(errno, folder);
 
-    std::vector<std::string> names = folderEntries(folder);
-    if (names.empty() && access(folder.c_str(), R_OK | X_OK) != 0) return win32Error(errno, folder);
-    const auto shortNames = shortNamesOf(folder, names);
-    std::sort(names.begin(), names.end(), lessIgnoringCase);
-    if (!isDriveRoot(st)) names.insert(names.begin(), {".", ".."});
+    std::vector<FolderEntry> entries;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") entries.push_back({std::string(name), entry->d_type});
+    }
     const bool matchShort = pattern.find('~') != std::string::npos;
-    for (const std::string& name : names) {
-        const auto it = shortNames.find(name);
-        const std::string& shortName = it == shortNames.end() ? name : it->second;
-        if (!matchesPattern(pattern, name) && !(matchShort && matchesPattern(pattern, shortName))) continue;
+    std::map<std::string, std::string> shortNames;
+    if (options.shortNames || matchShort) {
+        std::vector<std::string> names;
+        names.reserve(entries.size());
+        for (const FolderEntry& entry : entries) names.push_back(entry.name);
+        shortNames = shortNamesOf(folder, names);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return lessIgnoringCase(a.name, b.name); });
+    if (!isDriveRoot(st)) entries.insert(entries.begin(), {{".", DT_DIR}, {"..", DT_DIR}});
+    for (const FolderEntry& entry : entries) {
+        // A link may lead to a folder, and an unknown type may be one: only their facts tell.
+        if (options.foldersOnly && entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN)
+            continue;
+        const auto it = shortNames.find(entry.name);
+        const std::string& shortName = it == shortNames.end() ? entry.name : it->second;
+        if (!matchesPattern(pattern, entry.name) && !(matchShort && matchesPattern(pattern, shortName)))
+            continue;
         WIN32_FIND_DATAA data;
-        if (entryData(joined(folder, name), name, shortName, data)) found.push_back(data);
+        if (!listedEntryData(dirfd(dir.get()), joined(folder, entry.name), entry.name,
+                             options.shortNames ? shortName : std::string(), data))
+            continue;
+        if (options.foldersOnly && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        found.push_back(data);
     }
     return found.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
 }
@@ -133,10 +184,13 @@ DWORD findMatches(std::string_view suitePath, std::vector<WIN32_FIND_DATAA>& fou
 
 using namespace velmora;
 
-HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+namespace {
+
+HANDLE startSearch(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData, const SearchOptions& options) {
     std::vector<WIN32_FIND_DATAA> found;
-    const DWORD error = lpFindFileData ? (lpFileName ? findMatches(lpFileName, found) : ERROR_PATH_NOT_FOUND)
-                                       : ERROR_INVALID_PARAMETER;
+    const DWORD error = lpFindFileData
+                            ? (lpFileName ? findMatches(lpFileName, found, options) : ERROR_PATH_NOT_FOUND)
+                            : ERROR_INVALID_PARAMETER;
     if (error != ERROR_SUCCESS) {
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
@@ -145,6 +199,27 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     search->next(*lpFindFileData);
     SetLastError(ERROR_SUCCESS);
     return insertHandle(std::move(search));
+}
+
+}  // namespace
+
+HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+    return startSearch(lpFileName, lpFindFileData, SearchOptions{});
+}
+
+HANDLE FindFirstFileExA(LPCSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId, LPVOID lpFindFileData,
+                        FINDEX_SEARCH_OPS fSearchOp, LPVOID lpSearchFilter, DWORD dwAdditionalFlags) {
+    const bool valid = (fInfoLevelId == FindExInfoStandard || fInfoLevelId == FindExInfoBasic) &&
+                       (fSearchOp == FindExSearchNameMatch || fSearchOp == FindExSearchLimitToDirectories) &&
+                       !lpSearchFilter && (dwAdditionalFlags & ~FIND_FIRST_EX_LARGE_FETCH) == 0;
+    if (!valid) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    SearchOptions options;
+    options.shortNames = fInfoLevelId == FindExInfoStandard;
+    options.foldersOnly = fSearchOp == FindExSearchLimitToDirectories;
+    return startSearch(lpFileName, static_cast<LPWIN32_FIND_DATAA>(lpFindFileData), options);
 }
 
 BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {

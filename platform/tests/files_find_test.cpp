@@ -18,11 +18,14 @@ class FindTest : public FileTest {
         std::filesystem::create_directory(native("sub"));
     }
 
-    // Names found for a pattern, in the order found; empty with the error in `error`.
-    std::vector<std::string> find(const std::string& pattern, DWORD* error = nullptr) {
+    // Names found for a pattern, in the order found; empty with the error in `error`. `first` starts the
+    // search (FindFirstFileA unless given).
+    template <class First = decltype(&FindFirstFileA)>
+    std::vector<std::string> find(const std::string& pattern, DWORD* error = nullptr,
+                                  First first = &FindFirstFileA) {
         std::vector<std::string> names;
         WIN32_FIND_DATAA data;
-        HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+        HANDLE search = first(pattern.c_str(), &data);
         if (search == INVALID_HANDLE_VALUE) {
             if (error) *error = GetLastError();
             return names;
@@ -148,6 +151,71 @@ TEST_F(FindTest, ASearchIsASnapshotAndEndsWithNoMoreFiles) {
     EXPECT_TRUE(FindClose(search));
     EXPECT_FALSE(FindClose(search));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// FindFirstFileExA with one level and operation, for find().
+auto findEx(FINDEX_INFO_LEVELS level, FINDEX_SEARCH_OPS operation) {
+    return [=](LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+        return FindFirstFileExA(pattern, level, data, operation, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    };
+}
+
+TEST_F(FindTest, FolderSearchesGiveFoldersAndLinksToFoldersOnly) {
+    std::filesystem::create_directory(native("zed.dir"));
+    std::filesystem::create_directory_symlink(native("sub"), native("to-sub"));
+    std::filesystem::create_symlink(native("a.txt"), native("to-file"));
+    std::filesystem::create_symlink(native("gone"), native("dangling"));
+    const auto folders = findEx(FindExInfoStandard, FindExSearchLimitToDirectories);
+    EXPECT_EQ(find(suite("*"), nullptr, folders), (Names{".", "..", "sub", "to-sub", "zed.dir"}));
+    EXPECT_EQ(find(suite("*.dir"), nullptr, folders), Names{"zed.dir"});
+    DWORD error = 0;
+    EXPECT_EQ(find(suite("a*"), &error, folders), Names{});
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
+
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileExA(suite("to-sub").c_str(), FindExInfoBasic, &data,
+                                     FindExSearchLimitToDirectories, nullptr, 0);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(data.dwReserved0, IO_REPARSE_TAG_SYMLINK);
+    FindClose(search);
+}
+
+TEST_F(FindTest, ABasicSearchLeavesShortNamesOutButStillMatchesThem) {
+    const auto basic = findEx(FindExInfoBasic, FindExSearchNameMatch);
+    EXPECT_EQ(find(suite("ARCHIV~1.GZ"), nullptr, basic), Names{"archive.tar.gz"});
+    EXPECT_EQ(find(suite("*.txt"), nullptr, basic), (Names{"a.txt", "B.TXT"}));
+    WIN32_FIND_DATAA data;
+    HANDLE search =
+        FindFirstFileExA(suite(".hidden").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(data.cAlternateFileName, "");
+    EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_HIDDEN);
+    FindClose(search);
+}
+
+TEST_F(FindTest, ExtendedSearchesRefuseWhatTheyDoNotOffer) {
+    int filter = 0;
+    const struct {
+        FINDEX_INFO_LEVELS level;
+        FINDEX_SEARCH_OPS operation;
+        void* filter;
+        DWORD flags;
+    } cases[] = {
+        {FindExInfoMaxInfoLevel, FindExSearchNameMatch, nullptr, 0},
+        {FindExInfoStandard, FindExSearchLimitToDevices, nullptr, 0},
+        {FindExInfoStandard, FindExSearchMaxSearchOp, nullptr, 0},
+        {FindExInfoStandard, FindExSearchNameMatch, &filter, 0},
+        {FindExInfoStandard, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_CASE_SENSITIVE},
+        {FindExInfoStandard, FindExSearchNameMatch, nullptr, 0x100},
+    };
+    for (const auto& c : cases) {
+        WIN32_FIND_DATAA data;
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(FindFirstFileExA(suite("*").c_str(), c.level, &data, c.operation, c.filter, c.flags),
+                  INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    }
 }
 
 }  // namespace

@@ -33,6 +33,23 @@ static_assert(sizeof(WIN32_FIND_DATAA) == 320);
 // INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND (no match), ERROR_PATH_NOT_FOUND (no such folder),
 // ERROR_INVALID_NAME (wildcards before the last component).
 HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
+
+enum FINDEX_INFO_LEVELS { FindExInfoStandard, FindExInfoBasic, FindExInfoMaxInfoLevel };
+enum FINDEX_SEARCH_OPS {
+    FindExSearchNameMatch,
+    FindExSearchLimitToDirectories,
+    FindExSearchLimitToDevices,
+    FindExSearchMaxSearchOp
+};
+constexpr DWORD FIND_FIRST_EX_CASE_SENSITIVE = 0x1;
+constexpr DWORD FIND_FIRST_EX_LARGE_FETCH = 0x2;
+// FindFirstFileA with choices: FindExInfoBasic leaves cAlternateFileName empty (short names still match a
+// pattern with a '~'); FindExSearchLimitToDirectories gives only folders (links to folders included), the
+// file system's record of an entry's type sparing the facts of the rest. LARGE_FETCH is accepted and changes
+// nothing. ERROR_INVALID_PARAMETER for a search filter, FindExSearchLimitToDevices, CASE_SENSITIVE, other
+// flags or levels.
+HANDLE FindFirstFileExA(LPCSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId, LPVOID lpFindFileData,
+                        FINDEX_SEARCH_OPS fSearchOp, LPVOID lpSearchFilter, DWORD dwAdditionalFlags);
 // The next entry; FALSE with ERROR_NO_MORE_FILES after the last.
 BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
 // Ends a search (CloseHandle does too); ERROR_INVALID_HANDLE for anything but a search handle.
