@@ -19,10 +19,12 @@ std::shared_ptr<FileHandle> fileFor(HANDLE handle) {
 }
 
 // An OVERLAPPED record names the position the transfer starts at.
+off_t positionOf(const OVERLAPPED& overlapped) {
+    return static_cast<off_t>((static_cast<std::uint64_t>(overlapped.OffsetHigh) << 32) | overlapped.Offset);
+}
+
 bool seekTo(int fd, const OVERLAPPED* overlapped) {
-    if (!overlapped) return true;
-    const off_t position = (static_cast<off_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset;
-    return lseek(fd, position, SEEK_SET) >= 0 || failWith(errno);
+    return !overlapped || lseek(fd, positionOf(*overlapped), SEEK_SET) >= 0 || failWith(errno);
 }
 
 BOOL succeed() {
@@ -42,11 +44,17 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
-    if (!seekTo(file->fd(), lpOverlapped)) return FALSE;
+    // At a position of its own the read leaves the shared file offset alone until it is done, so that
+    // threads reading other parts of the file through the same handle do not move each other's reads.
+    const bool positioned = lpOverlapped != nullptr;
+    const off_t start = positioned ? positionOf(*lpOverlapped) : 0;
+    if (start < 0) return failWith(EINVAL);
     auto* bytes = static_cast<char*>(lpBuffer);
     DWORD total = 0;
     while (total < nNumberOfBytesToRead) {
-        const ssize_t got = read(file->fd(), bytes + total, nNumberOfBytesToRead - total);
+        const ssize_t got = !positioned ? read(file->fd(), bytes + total, nNumberOfBytesToRead - total)
+                                        : pread(file->fd(), bytes + total, nNumberOfBytesToRead - total,
+                                                start + static_cast<off_t>(total));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0 && errno == EISDIR) {
             SetLastError(ERROR_INVALID_FUNCTION);  // a folder handle holds no data
@@ -57,6 +65,8 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
         total += static_cast<DWORD>(got);
         if (lpNumberOfBytesRead) *lpNumberOfBytesRead = total;
     }
+    if (positioned && lseek(file->fd(), start + static_cast<off_t>(total), SEEK_SET) < 0)
+        return failWith(errno);
     return succeed();
 }
 

@@ -1,6 +1,8 @@
 // Reading, writing, positions beyond 4 GiB, flushing and handle information.
 #include <sys/stat.h>
 
+#include <thread>
+
 #include "FileTestSupport.h"
 
 namespace {
@@ -105,6 +107,46 @@ TEST_F(FileIoTest, OverlappedRecordsGiveThePosition) {
     ASSERT_TRUE(WriteFile(h.get(), "ab", 2, &count, &at));
     h.close();
     EXPECT_EQ(read("f"), "ab23456789");
+}
+
+TEST_F(FileIoTest, PositionedReadsLeaveThePointerAfterThemAndDoNotDisturbEachOther) {
+    std::string content(1 << 20, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 131 >> 8);
+    write("f", content);
+    Handle h(openRw(suite("f"), OPEN_EXISTING));
+    OVERLAPPED at{};
+    at.Offset = 1000;
+    char buffer[4];
+    DWORD count = 0;
+    ASSERT_TRUE(ReadFile(h.get(), buffer, 4, &count, &at));
+    EXPECT_EQ(SetFilePointer(h.get(), 0, nullptr, FILE_CURRENT), 1004u);
+    at.Offset = static_cast<DWORD>(content.size() - 2);  // the end: fewer bytes, pointer after them
+    ASSERT_TRUE(ReadFile(h.get(), buffer, 4, &count, &at));
+    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(SetFilePointer(h.get(), 0, nullptr, FILE_CURRENT), content.size());
+
+    // Two threads read interleaved pieces through the one handle; each gets the bytes at its own positions.
+    constexpr DWORD kPiece = 4096;
+    const auto readEvery = [&](DWORD first, std::string* got) {
+        for (DWORD offset = first; offset < content.size(); offset += 2 * kPiece) {
+            OVERLAPPED where{};
+            where.Offset = offset;
+            char piece[kPiece];
+            DWORD n = 0;
+            if (!ReadFile(h.get(), piece, kPiece, &n, &where)) return;
+            got->append(piece, n);
+        }
+    };
+    std::string even, odd;
+    {
+        std::jthread other(readEvery, kPiece, &odd);
+        readEvery(0, &even);
+    }
+    std::string expectedEven, expectedOdd;
+    for (std::size_t offset = 0; offset < content.size(); offset += kPiece)
+        ((offset / kPiece) % 2 ? expectedOdd : expectedEven) += content.substr(offset, kPiece);
+    EXPECT_TRUE(even == expectedEven);
+    EXPECT_TRUE(odd == expectedOdd);
 }
 
 TEST_F(FileIoTest, WriteThroughAndNoBufferingTakeUnalignedWrites) {

@@ -51,7 +51,8 @@ constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
 constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
 
 // Accepted for the Win32 signatures; I/O is always synchronous. A non-NULL OVERLAPPED gives the file
-// position (Offset, OffsetHigh) at which ReadFile/WriteFile start.
+// position (Offset, OffsetHigh) at which ReadFile/WriteFile start; the file pointer then stands after the
+// bytes moved. Reads at positions of their own may run on one handle from several threads at once.
 struct OVERLAPPED {
     std::uintptr_t Internal;
     std::uintptr_t InternalHigh;
