@@ -11,10 +11,13 @@
 //   9       content, not a lock: 'D' once a delete-on-close open has registered; with that open gone and
 //           others still open, Win32 calls the file "delete pending"
 // Locks may lie past the end of a file, so the lock file stays empty (sparse, with a mark) and is never
-// removed: an open costs one open() of it and a few fcntl calls, no file creation.
+// removed. A closed handle's descriptor of it, free of locks, is kept for the next open on the device: an
+// open then costs a few fcntl calls and no open() at all.
 #include "ShareLock.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +25,8 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fileerrors.h"
 #include "platform/paths.h"
@@ -123,18 +128,88 @@ off_t slotOf(const struct stat& file) {
     return static_cast<off_t>(low << kSlotShift);
 }
 
-// Opens the device's lock file and takes the file's gate.
-DWORD openGated(const struct stat& file, UniqueFd& fd, off_t& slot) {
+// Descriptors of lock files that hold no locks, by lock-file path, for the next opens. Each open needs a
+// description of its own (the locks of one description never conflict with each other), so one is handed
+// out to one open at a time. A forked child drops the ones it inherited: they share their descriptions with
+// the parent.
+class SpareLockFiles {
+  public:
+    static SpareLockFiles& instance() {
+        static SpareLockFiles* const spares = [] {
+            s_spares = new SpareLockFiles;  // never destroyed: opens may still run at exit
+            pthread_atfork(&beforeFork, &afterForkInParent, &afterForkInChild);
+            return s_spares;
+        }();
+        return *spares;
+    }
+
+    UniqueFd take(const std::string& path) {
+        std::lock_guard lock(m_mutex);
+        if (m_inherited) {
+            m_spares.clear();
+            m_inherited = false;
+        }
+        for (auto it = m_spares.begin(); it != m_spares.end(); ++it) {
+            if (it->first != path) continue;
+            UniqueFd fd = std::move(it->second);
+            m_spares.erase(it);
+            return fd;
+        }
+        return UniqueFd();
+    }
+
+    void give(std::string path, UniqueFd fd) {
+        std::lock_guard lock(m_mutex);
+        if (m_inherited || m_spares.size() >= kKept) return;  // fd closes here
+        m_spares.emplace_back(std::move(path), std::move(fd));
+    }
+
+  private:
+    static void beforeFork() { s_spares->m_mutex.lock(); }
+    static void afterForkInParent() { s_spares->m_mutex.unlock(); }
+    static void afterForkInChild() {
+        s_spares->m_inherited = true;
+        s_spares->m_mutex.unlock();
+    }
+
+    static inline SpareLockFiles* s_spares = nullptr;
+    static constexpr std::size_t kKept = 8;
+    std::mutex m_mutex;
+    std::vector<std::pair<std::string, UniqueFd>> m_spares;
+    bool m_inherited = false;
+};
+
+// Opens the device's lock file (or takes a spare descriptor of it) and takes the file's gate. `markable`
+// tells whether the lock file reaches the slot's mark byte at all: where it does not, no mark is set.
+DWORD openGated(const struct stat& file, UniqueFd& fd, std::string& path, off_t& slot, bool& markable) {
+    slot = slotOf(file);
     for (const bool recheck : {false, true}) {
         const std::string folder = lockFolder(recheck);
         if (folder.empty()) return ERROR_ACCESS_DENIED;
-        fd.reset(open(lockPathFor(folder, file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        path = lockPathFor(folder, file);
+        while ((fd = SpareLockFiles::instance().take(path))) {
+            if (!lockRange(fd.get(), F_WRLCK, slot + kGate, 1, true)) return win32Error(errno);
+            // A spare whose file was removed (a temp cleaner, a removed runtime folder) no longer meets the
+            // other processes' locks: it goes, and the file is opened anew.
+            struct stat lockFile {};
+            if (fstat(fd.get(), &lockFile) != 0) return win32Error(errno);
+            if (lockFile.st_nlink > 0) {
+                markable = lockFile.st_size > slot + kMarkByte;
+                return ERROR_SUCCESS;
+            }
+        }
+        fd.reset(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (fd || errno != ENOENT) break;
     }
     if (!fd) return win32Error(errno);
-    slot = slotOf(file);
     if (!lockRange(fd.get(), F_WRLCK, slot + kGate, 1, true)) return win32Error(errno);
+    markable = true;
     return ERROR_SUCCESS;
+}
+
+// Hands a lock file's descriptor, every lock of it lifted, on to a later open.
+void keepSpare(std::string path, UniqueFd fd) {
+    if (fd) SpareLockFiles::instance().give(std::move(path), std::move(fd));
 }
 
 // The bytes that must be free for an open using `access` and sharing `share`, and those it then holds.
@@ -157,11 +232,11 @@ unsigned heldBy(unsigned access, unsigned share, bool deleteOnClose) {
     return mask;
 }
 
-DWORD conflicts(int fd, off_t slot, unsigned access, unsigned share) {
+DWORD conflicts(int fd, off_t slot, bool markable, unsigned access, unsigned share) {
     if (!forEachRun(mustBeFree(access, share),
                     [&](off_t at, off_t length) { return isFree(fd, slot + at, length); }))
         return ERROR_SHARING_VIOLATION;
-    if (marked(fd, slot)) {
+    if (markable && marked(fd, slot)) {
         const bool othersOpen = !isFree(fd, slot + kFirstMember, kMemberBytes);
         if (othersOpen && isFree(fd, slot + kDeleteOnCloseByte)) return ERROR_ACCESS_DENIED;
         if (!othersOpen && !setMark(fd, slot, 0)) return ERROR_ACCESS_DENIED;  // left by a killed process
@@ -190,21 +265,28 @@ DWORD ShareLock::acquire(const struct stat& file, unsigned access, unsigned shar
     release(-1);
     if (access == 0) share = kShareRead | kShareWrite | kShareDelete;  // no data access: no part in sharing
     UniqueFd fd;
+    std::string path;
     off_t slot = 0;
-    if (const DWORD error = openGated(file, fd, slot); error != ERROR_SUCCESS) return error;
+    bool markable = true;
+    if (const DWORD error = openGated(file, fd, path, slot, markable); error != ERROR_SUCCESS) return error;
     const int lock = fd.get();
-    const DWORD error = conflicts(lock, slot, access, share);
+    const DWORD error = conflicts(lock, slot, markable, access, share);
     if (error == ERROR_SUCCESS) {
         forEachRun(heldBy(access, share, deleteOnClose),
                    [&](off_t at, off_t length) { return lockRange(lock, F_RDLCK, slot + at, length); });
         // Should the mark fail to stick, this open's own last close still deletes the file.
         if (deleteOnClose) setMark(lock, slot, 'D');
-        m_lock = std::move(fd);
-        m_slot = slot;
-        m_deleteOnClose = deleteOnClose;
     }
     lockRange(lock, F_UNLCK, slot + kGate, 1);
-    return error;
+    if (error != ERROR_SUCCESS) {
+        keepSpare(std::move(path), std::move(fd));
+        return error;
+    }
+    m_lock = std::move(fd);
+    m_lockPath = std::move(path);
+    m_slot = slot;
+    m_deleteOnClose = deleteOnClose;
+    return ERROR_SUCCESS;
 }
 
 void ShareLock::release(int dataFd) {
@@ -221,17 +303,22 @@ void ShareLock::release(int dataFd) {
             setMark(lock, m_slot, 0);
         }
     }
+    keepSpare(std::move(m_lockPath), std::move(m_lock));
     m_lock.reset();
 }
 
 DWORD withShareAccess(const struct stat& file, unsigned access, unsigned share,
                       const std::function<DWORD()>& action) {
     UniqueFd fd;
+    std::string path;
     off_t slot = 0;
-    if (const DWORD error = openGated(file, fd, slot); error != ERROR_SUCCESS) return error;
-    DWORD error = conflicts(fd.get(), slot, access, share);
+    bool markable = true;
+    if (const DWORD error = openGated(file, fd, path, slot, markable); error != ERROR_SUCCESS) return error;
+    DWORD error = conflicts(fd.get(), slot, markable, access, share);
     if (error == ERROR_SUCCESS) error = action();
-    return error;  // closing the lock file lifts the gate
+    lockRange(fd.get(), F_UNLCK, slot + kGate, 1);
+    keepSpare(std::move(path), std::move(fd));
+    return error;
 }
 
 }  // namespace velmora

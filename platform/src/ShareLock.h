@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <string>
 
 #include "UniqueFd.h"
 #include "platform/win32types.h"
@@ -34,6 +35,7 @@ class ShareLock {
 
   private:
     UniqueFd m_lock;
+    std::string m_lockPath;  // where m_lock goes back to when released
     off_t m_slot = 0;
     bool m_deleteOnClose = false;
 };

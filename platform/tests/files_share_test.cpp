@@ -160,6 +160,25 @@ TEST_F(ShareLifetimeTest, ARemovedRuntimeFolderIsMadeAgain) {
     EXPECT_EQ(tryOpen(suite("f"), R, SR), ERROR_SUCCESS);
 }
 
+TEST_F(ShareLifetimeTest, LockFilesKeptFromEarlierOpensStillMeetOtherProcesses) {
+    write("f", "data");
+    const std::string f = suite("f");
+    // The child is forked with our kept lock-file descriptors; then the lock file is removed under them.
+    for (const bool removeFolder : {false, true}) {
+        ASSERT_EQ(tryOpen(f, R, SR), ERROR_SUCCESS);
+        if (removeFolder) std::filesystem::remove_all(velmora::runtimeFolder());
+        Holder holder([&] {
+            return CreateFileA(f.c_str(), R | W, 0, nullptr, OPEN_EXISTING, 0, nullptr) !=
+                   INVALID_HANDLE_VALUE;
+        });
+        ASSERT_TRUE(holder.ready());
+        EXPECT_EQ(tryOpen(f, R, SR | SW | SD), ERROR_SHARING_VIOLATION) << removeFolder;
+        EXPECT_EQ(tryOpen(f, R, SR | SW | SD), ERROR_SHARING_VIOLATION) << removeFolder;
+        holder.kill();
+        EXPECT_EQ(tryOpen(f, R, SR | SW | SD), ERROR_SUCCESS) << removeFolder;
+    }
+}
+
 TEST_F(ShareLifetimeTest, HandlesAreNotInheritedByChildPrograms) {
     write("f", "data");
     Handle h(CreateFileA(suite("f").c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr));
