@@ -105,7 +105,7 @@ bool readEntryFacts(int folderFd, const char* name, const char* path, FileFacts&
         struct statx target {};
         if (statx(folderFd, name, 0, mask, &target) == 0) sx = target;  // a dangling link: itself
     }
-    const StoredInfo stored = readStoredInfo({-1, path});
+    const StoredInfo stored = readStoredInfoAt(folderFd, name, path);
     facts.mode = sx.stx_mode;
     facts.size = sx.stx_size;
     facts.stored = stored.attributes;

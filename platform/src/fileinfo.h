@@ -44,6 +44,9 @@ std::size_t composeDosInfo(const StoredInfo& info, unsigned char (&value)[24]);
 // then "user.DOSATTRIB" and, where that holds no creation time, the older "user.velmora.btime". Nothing
 // where the file system keeps no user xattrs.
 StoredInfo readStoredInfo(FileRef file);
+// The same for the entry `name` of the open folder folderFd (full path `path`, links followed), listing
+// its attributes relative to the folder where the kernel can.
+StoredInfo readStoredInfoAt(int folderFd, const char* name, const char* path);
 DWORD readStoredAttributes(FileRef file);
 // Stores (or, for 0, removes) the attributes, keeping a stored creation time. True on success and where
 // the file system has no user xattrs.

@@ -75,6 +75,7 @@ TEST_F(FindTest, WildcardsMatchTheWin32Way) {
 TEST_F(FindTest, EntriesCarryAttributesSizesAndShortNames) {
     write("Long File Name.text", "12345");
     ASSERT_TRUE(SetFileAttributesA(suite("a").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    std::filesystem::create_symlink(native("a"), native("to-a"));  // what it leads to, marked as a link
     const struct {
         const char* name;
         DWORD attributes;
@@ -85,6 +86,7 @@ TEST_F(FindTest, EntriesCarryAttributesSizesAndShortNames) {
         {"sub", FILE_ATTRIBUTE_DIRECTORY, 0, ""},
         {"a", FILE_ATTRIBUTE_SYSTEM, 1, ""},
         {"Long File Name.text", FILE_ATTRIBUTE_NORMAL, 5, "LONGFI~1.TEX"},
+        {"to-a", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT, 1, ""},
     };
     for (const auto& c : cases) {
         WIN32_FIND_DATAA data;
