@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "ProgressThreshold.h"
 #include "aes/RijndaelCipher.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
@@ -58,7 +59,8 @@ class Main : public Dispatchable<Main> {
     void yieldToQueue();
 
     void prepareCipher(std::u16string_view password);
-    void cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler);
+    void cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler,
+                      ProgressThreshold& progress, std::size_t base);
     // The byte operations' work on a frame the caller laid out; false (or nothing) for the empty result,
     // any error reported as the byte operation's own.
     bool encipherFrame(std::span<std::uint8_t> frame, std::u16string_view password, const ObjectRef& handler);
