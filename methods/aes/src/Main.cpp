@@ -138,41 +138,6 @@ std::u16string Main::WebAddress() const {
     return m_webAddress;
 }
 
-// The error path of every data operation: the handler's RaiseError, then the Error event, then the
-// empty result. The error does not reach the caller.
-template <class Result, class Body>
-Result Main::guarded(std::u16string_view operation, const ObjectRef& handler, Result empty, Body&& body) {
-    try {
-        return body();
-    } catch (const RuntimeError& error) {
-        reportError(error, operation, handler);
-    } catch (const std::bad_alloc&) {
-        reportError(RuntimeError(err::OutOfMemory), operation, handler);
-    } catch (const std::length_error&) {
-        reportError(RuntimeError(err::OutOfMemory), operation, handler);
-    }
-    return empty;
-}
-
-void Main::reportError(const RuntimeError& error, std::u16string_view operation, const ObjectRef& handler) {
-    Variant number(error.number());
-    Variant description(error.description());
-    Variant source(error.source().empty() ? u"Main:" + std::u16string(operation) : error.source());
-    // The report is the end of the error path: a handler failing on it (a client gone with its process)
-    // must not carry an error to the caller after all.
-    try {
-        if (handler) call(handler, u"RaiseError", number, description, source);
-    } catch (const std::exception&) {
-    }
-    m_events.fireIgnoringErrors(u"Error", number, description, source);
-}
-
-void Main::reportProgress(std::int32_t percent, const ObjectRef& handler) {
-    Variant value(percent);
-    if (handler) call(handler, u"RaiseProgress", value);
-    m_events.fire(u"Progress", value);
-}
-
 void Main::yieldToQueue() {
     if (!m_system) m_system = makeObject<SystemObject>();
     m_system->Do_Events();
@@ -195,7 +160,8 @@ void Main::cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const Object
     BlockRunner runner(m_cipher, data, decrypt);
     for (std::size_t offset = 0; offset < data.size();) {
         for (const std::size_t done = runner.work(); offset < done; offset += kBlockBytes) {
-            if (progress.due(base + offset)) reportProgress(progress.advance(base + offset), handler);
+            if (progress.due(base + offset))
+                m_reports.reportProgress(progress.advance(base + offset), handler);
             yieldToQueue();
         }
     }
@@ -203,7 +169,7 @@ void Main::cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const Object
 
 bool Main::encipherFrame(std::span<std::uint8_t> frame, std::u16string_view password,
                          const ObjectRef& handler) {
-    return guarded(u"EncryptByte", handler, false, [&] {
+    return m_reports.guarded(u"EncryptByte", handler, false, [&] {
         prepareCipher(password);
         ProgressThreshold progress(frame.size());
         cipherBlocks(frame, false, handler, progress, 0);
@@ -215,7 +181,7 @@ std::optional<std::span<std::uint8_t>> Main::decipherFrame(std::span<std::uint8_
                                                            std::u16string_view password,
                                                            const ObjectRef& handler) {
     using Result = std::optional<std::span<std::uint8_t>>;
-    return guarded(u"DecryptByte", handler, Result{}, [&]() -> Result {
+    return m_reports.guarded(u"DecryptByte", handler, Result{}, [&]() -> Result {
         if (data.size() % kBlockBytes != 0) return std::nullopt;
         prepareCipher(password);
         ProgressThreshold progress(data.size());
@@ -227,7 +193,7 @@ std::optional<std::span<std::uint8_t>> Main::decipherFrame(std::span<std::uint8_
 }
 
 ByteArrayArg Main::EncryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"EncryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
+    return m_reports.guarded(u"EncryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
         if (!ByteIn.hasBounds()) return ByteArrayArg::empty();
         const std::int64_t length = static_cast<std::int64_t>(ByteIn.value.ubound()) + 1;
         const std::span<const std::uint8_t> data = elementsFromZero(ByteIn.value.arrayRef());
@@ -241,7 +207,7 @@ ByteArrayArg Main::EncryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, Object
 }
 
 ByteArrayArg Main::DecryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"DecryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
+    return m_reports.guarded(u"DecryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
         if (!ByteIn.hasBounds()) return ByteArrayArg::empty();
         const std::int64_t total = static_cast<std::int64_t>(ByteIn.value.ubound()) + 1;
         if (total % static_cast<std::int64_t>(kBlockBytes) != 0) return ByteArrayArg::empty();
@@ -258,7 +224,7 @@ ByteArrayArg Main::DecryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, Object
 }
 
 std::u16string Main::EncryptString(std::u16string& Text, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"EncryptString", objEventHandler, std::u16string(), [&] {
+    return m_reports.guarded(u"EncryptString", objEventHandler, std::u16string(), [&] {
         if (Text.empty() || KEY.empty()) return std::u16string();
         ByteArrayArg bytes = ByteArrayArg::of(utf16Bytes(Text));
         const ByteArrayArg encrypted = EncryptByte(bytes, KEY, objEventHandler);
@@ -267,7 +233,7 @@ std::u16string Main::EncryptString(std::u16string& Text, std::u16string& KEY, Ob
 }
 
 std::u16string Main::DecryptString(std::u16string& Text, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"DecryptString", objEventHandler, std::u16string(), [&] {
+    return m_reports.guarded(u"DecryptString", objEventHandler, std::u16string(), [&] {
         if (Text.empty() || KEY.empty()) return std::u16string();
         ByteArrayArg bytes = ByteArrayArg::of(fromHexText(Text));
         const ByteArrayArg plain = DecryptByte(bytes, KEY, objEventHandler);
@@ -280,7 +246,7 @@ std::u16string Main::DecryptString(std::u16string& Text, std::u16string& KEY, Ob
 // out. Errors of the cipher step are the byte operation's, as when the file went through EncryptByte.
 bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std::u16string& KEY,
                        ObjectRef& objEventHandler) {
-    return guarded(u"EncryptFile", objEventHandler, false, [&] {
+    return m_reports.guarded(u"EncryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseSourceMissing(u"EncryptFile");
         InputFile input(SourceFile);
         if (input.size() == 0) raise(err::SubscriptOutOfRange);
@@ -297,7 +263,7 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
             if (start == 0) writeFrameLength(piece, static_cast<std::int32_t>(length));
             input.readInto(piece.subspan(from - start, to - from));
             std::fill(piece.begin() + static_cast<std::ptrdiff_t>(to - start), piece.end(), std::uint8_t{0});
-            const bool enciphered = guarded(u"EncryptByte", objEventHandler, false, [&] {
+            const bool enciphered = m_reports.guarded(u"EncryptByte", objEventHandler, false, [&] {
                 if (start == 0) prepareCipher(KEY);
                 cipherBlocks(piece, false, objEventHandler, progress, start);
                 return true;
@@ -314,7 +280,7 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
 // there; the padding when the last one is. Nothing reaches the destination unless the whole frame passes.
 bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std::u16string& KEY,
                        ObjectRef& objEventHandler) {
-    return guarded(u"DecryptFile", objEventHandler, false, [&] {
+    return m_reports.guarded(u"DecryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseSourceMissing(u"DecryptFile");
         InputFile input(SourceFile);
         if (input.size() == 0) raise(err::SubscriptOutOfRange);
@@ -328,7 +294,7 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         for (std::size_t start = 0; start < total; start += kChunkBytes) {
             const std::span<std::uint8_t> piece = chunk.at(start, total);
             input.readInto(piece);
-            const bool deciphered = guarded(u"DecryptByte", objEventHandler, false, [&] {
+            const bool deciphered = m_reports.guarded(u"DecryptByte", objEventHandler, false, [&] {
                 if (start == 0) prepareCipher(KEY);
                 cipherBlocks(piece, true, objEventHandler, progress, start);
                 if (start > 0) return true;

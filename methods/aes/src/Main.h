@@ -16,6 +16,7 @@
 #include "component/ComObject.h"
 #include "component/EventSource.h"
 #include "component/Marshal.h"
+#include "component/OperationReports.h"
 #include "system/SystemObject.h"
 
 namespace velmora {
@@ -52,10 +53,6 @@ class Main : public Dispatchable<Main> {
     void Decrypt(ByteArrayArg& buff);
 
   private:
-    template <class Result, class Body>
-    Result guarded(std::u16string_view operation, const ObjectRef& handler, Result empty, Body&& body);
-    void reportError(const RuntimeError& error, std::u16string_view operation, const ObjectRef& handler);
-    void reportProgress(std::int32_t percent, const ObjectRef& handler);
     void yieldToQueue();
 
     void prepareCipher(std::u16string_view password);
@@ -74,6 +71,7 @@ class Main : public Dispatchable<Main> {
     Ref<SystemObject> m_system;
     RijndaelCipher m_cipher;
     EventSource m_events{*this};
+    OperationReports m_reports{m_events};
 };
 
 }  // namespace velmora
