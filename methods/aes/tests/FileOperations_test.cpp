@@ -136,7 +136,17 @@ TEST_F(FileOperations, FilesOfSeveralChunksStreamThroughUnchanged) {
     EXPECT_FALSE(run(u"DecryptFile", path("padded"), path("back"), u"pw"));
     EXPECT_EQ(read(path("back")), Bytes(3, 3));
     EXPECT_EQ(errors(), std::vector<std::string>{});
-    EXPECT_EQ(entries(), 3u);
+
+    // The destination fails on the thread that writes the chunks: reported once, as the operation's own.
+    fs::create_directories(m_dir / "folder");
+    EXPECT_FALSE(run(u"EncryptFile", path("back"), path("folder"), u"pw"));
+    write(path("back"), data);
+    EXPECT_FALSE(run(u"EncryptFile", path("back"), path("folder"), u"pw"));
+    EXPECT_EQ(errors(), (std::vector<std::string>{"RaiseError(75,Path/File access error,Main:EncryptFile)",
+                                                  "event Error(75,Path/File access error,Main:EncryptFile)",
+                                                  "RaiseError(75,Path/File access error,Main:EncryptFile)",
+                                                  "event Error(75,Path/File access error,Main:EncryptFile)"}));
+    EXPECT_EQ(entries(), 4u);
 }
 
 TEST_F(FileOperations, AWrongPasswordLeavesTheEncryptedFileInPlace) {
