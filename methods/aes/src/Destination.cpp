@@ -16,12 +16,12 @@ void Destination::open() {
 
 void Destination::write(std::span<const std::uint8_t> bytes) {
     if (!m_open) open();
-    if (!m_file.write(bytes)) raiseFileError(GetLastError());
+    if (!m_writer.write(bytes)) raiseFileError(GetLastError());
 }
 
 void Destination::commit() {
     if (!m_open) open();
-    if (!m_file.commit()) raiseFileError(GetLastError());
+    if (!m_writer.flush() || !m_file.commit()) raiseFileError(GetLastError());
 }
 
 }  // namespace velmora

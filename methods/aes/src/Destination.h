@@ -1,5 +1,6 @@
 // The file an operation writes, put in place by the platform's replacement only when the operation has
-// written it whole: on any failure the old file stays as it was.
+// written it whole: on any failure the old file stays as it was. The bytes are written on a thread of their
+// own while the operation prepares the next ones.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "platform/ReplacementFile.h"
+#include "platform/WriteBehind.h"
 
 namespace velmora {
 
@@ -26,6 +28,7 @@ class Destination {
     std::string m_path;
     ReplacementFile::NewFile m_newFile;
     ReplacementFile m_file;
+    WriteBehind m_writer{m_file};
     bool m_open = false;
 };
 

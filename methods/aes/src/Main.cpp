@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "BlockRunner.h"
-#include "ChunkWriter.h"
 #include "DerivedKey.h"
 #include "Destination.h"
 #include "InputFile.h"
@@ -65,28 +64,24 @@ std::u16string textOfUtf16Bytes(std::span<const std::uint8_t> bytes) {
 // a chunk stays in the processor's caches from the read through the cipher to the write.
 constexpr std::size_t kChunkBytes = 16 * BlockRunner::kPieceBytes;  // a whole number of blocks
 
-// The memory a file operation takes its frame through: two chunks, so that one is filled while the other
-// is written (one for a frame that fits in one), wiped when done, as they hold plaintext.
-class Chunks {
+// A chunk of a frame in memory, wiped when done: it holds plaintext.
+class Chunk {
   public:
-    explicit Chunks(std::size_t frameSize)
+    explicit Chunk(std::size_t frameSize)
         : m_frameSize(frameSize),
           m_size(std::min(frameSize, kChunkBytes)),
-          m_count(frameSize > kChunkBytes ? 2 : 1),
-          m_data(std::make_unique_for_overwrite<std::uint8_t[]>(m_size * m_count)) {}
-    ~Chunks() { explicit_bzero(m_data.get(), m_size * m_count); }
-    Chunks(const Chunks&) = delete;
-    Chunks& operator=(const Chunks&) = delete;
+          m_data(std::make_unique_for_overwrite<std::uint8_t[]>(m_size)) {}
+    ~Chunk() { explicit_bzero(m_data.get(), m_size); }
+    Chunk(const Chunk&) = delete;
+    Chunk& operator=(const Chunk&) = delete;
 
-    bool several() const noexcept { return m_count > 1; }
-    // The chunk that holds the frame's bytes from start (a multiple of kChunkBytes) on.
+    // The chunk's memory for the frame's bytes from start (a multiple of kChunkBytes) on.
     std::span<std::uint8_t> at(std::size_t start) const noexcept {
-        std::uint8_t* const chunk = m_data.get() + (start / kChunkBytes % m_count) * m_size;
-        return {chunk, std::min(m_size, m_frameSize - start)};
+        return {m_data.get(), std::min(m_size, m_frameSize - start)};
     }
 
   private:
-    std::size_t m_frameSize, m_size, m_count;
+    std::size_t m_frameSize, m_size;
     std::unique_ptr<std::uint8_t[]> m_data;
 };
 
@@ -261,11 +256,10 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         const std::size_t total = frameSize(input.size());
         const std::size_t dataEnd = kLengthBytes + length;
         Destination output(DestFile, ReplacementFile::NewFile::Shared);
-        const Chunks chunks(total);
-        ChunkWriter writer(output, chunks.several());
+        const Chunk chunk(total);
         ProgressThreshold progress(total);
         for (std::size_t start = 0; start < total; start += kChunkBytes) {
-            const std::span<std::uint8_t> piece = chunks.at(start);
+            const std::span<std::uint8_t> piece = chunk.at(start);
             const std::size_t from = std::max(start, kLengthBytes);
             const std::size_t to = std::max(from, std::min(start + piece.size(), dataEnd));
             if (start == 0) writeFrameLength(piece, static_cast<std::int32_t>(length));
@@ -277,9 +271,8 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
                 return true;
             });
             if (!enciphered) return false;
-            writer.write(piece);
+            output.write(piece);
         }
-        writer.finish();
         output.commit();
         return true;
     });
@@ -297,12 +290,11 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         const auto total = static_cast<std::size_t>(input.size());
         if (total % kBlockBytes != 0) return false;  // no frame of this format: refused, nothing reported
         Destination output(DestFile, ReplacementFile::NewFile::OwnerOnly);  // nobody else's to read
-        const Chunks chunks(total);
-        ChunkWriter writer(output, chunks.several());
+        const Chunk chunk(total);
         ProgressThreshold progress(total);
         std::size_t dataEnd = 0;
         for (std::size_t start = 0; start < total; start += kChunkBytes) {
-            const std::span<std::uint8_t> piece = chunks.at(start);
+            const std::span<std::uint8_t> piece = chunk.at(start);
             input.readInto(piece);
             const bool deciphered = m_reports.guarded(u"DecryptByte", objEventHandler, false, [&] {
                 if (start == 0) prepareCipher(KEY);
@@ -316,9 +308,8 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
             const std::size_t from = std::max(start, kLengthBytes);
             const std::size_t to = std::max(from, std::min(start + piece.size(), dataEnd));
             if (!isZeroPadding(piece.subspan(to - start))) return false;
-            writer.write(piece.subspan(from - start, to - from));
+            output.write(piece.subspan(from - start, to - from));
         }
-        writer.finish();
         output.commit();
         return true;
     });
