@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "fileerrors.h"
+#include "component/fileerrors.h"
 #include "platform/files.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
@@ -11,8 +11,10 @@ namespace velmora {
 
 InputFile::InputFile(std::u16string_view path) {
     const std::string name = toUtf8(path);
-    m_handle = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // Sharing delete access lets the destination's replacement take the place of this very file while it
+    // is read: the handle keeps reading the contents it opened.
+    m_handle = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (m_handle == INVALID_HANDLE_VALUE) raiseFileError(GetLastError());
     DWORD high = 0;
     const DWORD low = GetFileSize(m_handle, &high);

@@ -3,7 +3,6 @@
 #include <string.h>  // explicit_bzero
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <memory>
 #include <new>
@@ -12,9 +11,11 @@
 
 #include "BlockRunner.h"
 #include "DerivedKey.h"
+#include "Destination.h"
 #include "InputFile.h"
+#include "ProgressThreshold.h"
 #include "component/calls.h"
-#include "fileerrors.h"
+#include "component/fileerrors.h"
 #include "frame.h"
 #include "hex.h"
 #include "platform/ReplacementFile.h"
@@ -27,26 +28,6 @@ namespace {
 
 constexpr std::u16string_view kMethodName = u"256 bit - Rinjdael - AES";
 constexpr std::u16string_view kWebAddress = u"https://csrc.nist.gov/pubs/fips/197/final";
-
-// At most one report per percent: a report at the block at offset o, then none until o passes the
-// next whole percent of the total. Double precision and halves to even, as the reports have always
-// been computed, so that their values do not shift.
-class ProgressThreshold {
-  public:
-    explicit ProgressThreshold(std::size_t total) : m_total(static_cast<double>(total)) {}
-
-    bool due(std::size_t offset) const noexcept { return static_cast<double>(offset) >= m_next; }
-    std::int32_t advance(std::size_t offset) noexcept {
-        const auto percent =
-            static_cast<std::int32_t>(std::floor(static_cast<double>(offset) / m_total * 100.0));
-        m_next = std::nearbyint((percent + 1) / 100.0 * m_total + 1);
-        return percent;
-    }
-
-  private:
-    double m_total;
-    double m_next = 0;
-};
 
 // The elements at indices 0 to the upper bound, as the operations read an array "starting at 0"; an
 // array that has no index 0 gives nothing, so that reading from it is out of range.
@@ -79,17 +60,29 @@ std::u16string textOfUtf16Bytes(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-// A whole file in memory, left uninitialised: every byte is read or written before it is used.
-class Buffer {
+// The file operations take the frame a chunk at a time: memory stays the same for a file of any size, and
+// a chunk stays in the processor's caches from the read through the cipher to the write.
+constexpr std::size_t kChunkBytes = 16 * BlockRunner::kPieceBytes;  // a whole number of blocks
+
+// A chunk of a frame in memory, wiped when done: it holds plaintext.
+class Chunk {
   public:
-    Buffer() = default;
-    explicit Buffer(std::size_t size)
-        : m_data(std::make_unique_for_overwrite<std::uint8_t[]>(size)), m_size(size) {}
-    std::span<std::uint8_t> bytes() const noexcept { return {m_data.get(), m_size}; }
+    explicit Chunk(std::size_t frameSize)
+        : m_frameSize(frameSize),
+          m_size(std::min(frameSize, kChunkBytes)),
+          m_data(std::make_unique_for_overwrite<std::uint8_t[]>(m_size)) {}
+    ~Chunk() { explicit_bzero(m_data.get(), m_size); }
+    Chunk(const Chunk&) = delete;
+    Chunk& operator=(const Chunk&) = delete;
+
+    // The chunk's memory for the frame's bytes from start (a multiple of kChunkBytes) on.
+    std::span<std::uint8_t> at(std::size_t start) const noexcept {
+        return {m_data.get(), std::min(m_size, m_frameSize - start)};
+    }
 
   private:
+    std::size_t m_frameSize, m_size;
     std::unique_ptr<std::uint8_t[]> m_data;
-    std::size_t m_size = 0;
 };
 
 [[noreturn]] void raiseSourceMissing(std::u16string_view operation) {
@@ -147,41 +140,6 @@ std::u16string Main::WebAddress() const {
     return m_webAddress;
 }
 
-// The error path of every data operation: the handler's RaiseError, then the Error event, then the
-// empty result. The error does not reach the caller.
-template <class Result, class Body>
-Result Main::guarded(std::u16string_view operation, const ObjectRef& handler, Result empty, Body&& body) {
-    try {
-        return body();
-    } catch (const RuntimeError& error) {
-        reportError(error, operation, handler);
-    } catch (const std::bad_alloc&) {
-        reportError(RuntimeError(err::OutOfMemory), operation, handler);
-    } catch (const std::length_error&) {
-        reportError(RuntimeError(err::OutOfMemory), operation, handler);
-    }
-    return empty;
-}
-
-void Main::reportError(const RuntimeError& error, std::u16string_view operation, const ObjectRef& handler) {
-    Variant number(error.number());
-    Variant description(error.description());
-    Variant source(error.source().empty() ? u"Main:" + std::u16string(operation) : error.source());
-    // The report is the end of the error path: a handler failing on it (a client gone with its process)
-    // must not carry an error to the caller after all.
-    try {
-        if (handler) call(handler, u"RaiseError", number, description, source);
-    } catch (const std::exception&) {
-    }
-    m_events.fireIgnoringErrors(u"Error", number, description, source);
-}
-
-void Main::reportProgress(std::int32_t percent, const ObjectRef& handler) {
-    Variant value(percent);
-    if (handler) call(handler, u"RaiseProgress", value);
-    m_events.fire(u"Progress", value);
-}
-
 void Main::yieldToQueue() {
     if (!m_system) m_system = makeObject<SystemObject>();
     m_system->Do_Events();
@@ -195,15 +153,17 @@ void Main::prepareCipher(std::u16string_view password) {
 
 // The blocks go through in pieces on every core. The calling thread takes them in order as the pieces
 // complete: progress checked and the queue asked after every block, as if it had enciphered them itself.
-void Main::cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler) {
+// `base` is the offset of data in the whole run that progress counts.
+void Main::cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler,
+                        ProgressThreshold& progress, std::size_t base) {
     struct Scrub {
         ~Scrub() { RijndaelCipher::scrubBlockState(); }
     } scrub;
-    ProgressThreshold progress(data.size());
     BlockRunner runner(m_cipher, data, decrypt);
     for (std::size_t offset = 0; offset < data.size();) {
         for (const std::size_t done = runner.work(); offset < done; offset += kBlockBytes) {
-            if (progress.due(offset)) reportProgress(progress.advance(offset), handler);
+            if (progress.due(base + offset))
+                m_reports.reportProgress(progress.advance(base + offset), handler);
             yieldToQueue();
         }
     }
@@ -211,9 +171,10 @@ void Main::cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const Object
 
 bool Main::encipherFrame(std::span<std::uint8_t> frame, std::u16string_view password,
                          const ObjectRef& handler) {
-    return guarded(u"EncryptByte", handler, false, [&] {
+    return m_reports.guarded(u"EncryptByte", handler, false, [&] {
         prepareCipher(password);
-        cipherBlocks(frame, false, handler);
+        ProgressThreshold progress(frame.size());
+        cipherBlocks(frame, false, handler, progress, 0);
         return true;
     });
 }
@@ -222,10 +183,11 @@ std::optional<std::span<std::uint8_t>> Main::decipherFrame(std::span<std::uint8_
                                                            std::u16string_view password,
                                                            const ObjectRef& handler) {
     using Result = std::optional<std::span<std::uint8_t>>;
-    return guarded(u"DecryptByte", handler, Result{}, [&]() -> Result {
+    return m_reports.guarded(u"DecryptByte", handler, Result{}, [&]() -> Result {
         if (data.size() % kBlockBytes != 0) return std::nullopt;
         prepareCipher(password);
-        cipherBlocks(data, true, handler);
+        ProgressThreshold progress(data.size());
+        cipherBlocks(data, true, handler, progress, 0);
         const std::optional<std::size_t> length = frameDataLength(data);
         if (!length) return std::nullopt;
         return data.subspan(kLengthBytes, *length);
@@ -233,7 +195,7 @@ std::optional<std::span<std::uint8_t>> Main::decipherFrame(std::span<std::uint8_
 }
 
 ByteArrayArg Main::EncryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"EncryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
+    return m_reports.guarded(u"EncryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
         if (!ByteIn.hasBounds()) return ByteArrayArg::empty();
         const std::int64_t length = static_cast<std::int64_t>(ByteIn.value.ubound()) + 1;
         const std::span<const std::uint8_t> data = elementsFromZero(ByteIn.value.arrayRef());
@@ -247,7 +209,7 @@ ByteArrayArg Main::EncryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, Object
 }
 
 ByteArrayArg Main::DecryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"DecryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
+    return m_reports.guarded(u"DecryptByte", objEventHandler, ByteArrayArg::empty(), [&] {
         if (!ByteIn.hasBounds()) return ByteArrayArg::empty();
         const std::int64_t total = static_cast<std::int64_t>(ByteIn.value.ubound()) + 1;
         if (total % static_cast<std::int64_t>(kBlockBytes) != 0) return ByteArrayArg::empty();
@@ -264,7 +226,7 @@ ByteArrayArg Main::DecryptByte(ByteArrayArg& ByteIn, std::u16string& KEY, Object
 }
 
 std::u16string Main::EncryptString(std::u16string& Text, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"EncryptString", objEventHandler, std::u16string(), [&] {
+    return m_reports.guarded(u"EncryptString", objEventHandler, std::u16string(), [&] {
         if (Text.empty() || KEY.empty()) return std::u16string();
         ByteArrayArg bytes = ByteArrayArg::of(utf16Bytes(Text));
         const ByteArrayArg encrypted = EncryptByte(bytes, KEY, objEventHandler);
@@ -273,7 +235,7 @@ std::u16string Main::EncryptString(std::u16string& Text, std::u16string& KEY, Ob
 }
 
 std::u16string Main::DecryptString(std::u16string& Text, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"DecryptString", objEventHandler, std::u16string(), [&] {
+    return m_reports.guarded(u"DecryptString", objEventHandler, std::u16string(), [&] {
         if (Text.empty() || KEY.empty()) return std::u16string();
         ByteArrayArg bytes = ByteArrayArg::of(fromHexText(Text));
         const ByteArrayArg plain = DecryptByte(bytes, KEY, objEventHandler);
@@ -282,42 +244,73 @@ std::u16string Main::DecryptString(std::u16string& Text, std::u16string& KEY, Ob
     });
 }
 
+// The frame goes through a chunk at a time: the length field and the file's data read in, enciphered, written
+// out. Errors of the cipher step are the byte operation's, as when the file went through EncryptByte.
 bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std::u16string& KEY,
                        ObjectRef& objEventHandler) {
-    return guarded(u"EncryptFile", objEventHandler, false, [&] {
+    return m_reports.guarded(u"EncryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseSourceMissing(u"EncryptFile");
-        // One buffer laid out as the frame: the file is read in behind the length and enciphered in place.
-        Buffer frame;
-        {
-            InputFile input(SourceFile);
-            if (input.size() == 0) raise(err::SubscriptOutOfRange);
-            const auto length = static_cast<std::size_t>(input.size());
-            frame = Buffer(frameSize(input.size()));
-            writeFrameLength(frame.bytes(), static_cast<std::int32_t>(length));
-            input.readInto(frame.bytes().subspan(kLengthBytes, length));
-            std::fill(frame.bytes().begin() + kLengthBytes + length, frame.bytes().end(), std::uint8_t{0});
+        InputFile input(SourceFile);
+        if (input.size() == 0) raise(err::SubscriptOutOfRange);
+        const auto length = static_cast<std::size_t>(input.size());
+        const std::size_t total = frameSize(input.size());
+        const std::size_t dataEnd = kLengthBytes + length;
+        Destination output(DestFile, ReplacementFile::NewFile::Shared);
+        const Chunk chunk(total);
+        ProgressThreshold progress(total);
+        for (std::size_t start = 0; start < total; start += kChunkBytes) {
+            const std::span<std::uint8_t> piece = chunk.at(start);
+            const std::size_t from = std::max(start, kLengthBytes);
+            const std::size_t to = std::max(from, std::min(start + piece.size(), dataEnd));
+            if (start == 0) writeFrameLength(piece, static_cast<std::int32_t>(length));
+            input.readInto(piece.subspan(from - start, to - from));
+            std::fill(piece.begin() + static_cast<std::ptrdiff_t>(to - start), piece.end(), std::uint8_t{0});
+            const bool enciphered = m_reports.guarded(u"EncryptByte", objEventHandler, false, [&] {
+                if (start == 0) prepareCipher(KEY);
+                cipherBlocks(piece, false, objEventHandler, progress, start);
+                return true;
+            });
+            if (!enciphered) return false;
+            output.write(piece);
         }
-        if (!encipherFrame(frame.bytes(), KEY, objEventHandler)) return false;
-        replaceFile(DestFile, frame.bytes(), ReplacementFile::NewFile::Shared);
+        output.commit();
         return true;
     });
 }
 
+// The frame's length is checked as soon as its first chunk is deciphered, so that a wrong password stops
+// there; the padding when the last one is. Nothing reaches the destination unless the whole frame passes.
 bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std::u16string& KEY,
                        ObjectRef& objEventHandler) {
-    return guarded(u"DecryptFile", objEventHandler, false, [&] {
+    return m_reports.guarded(u"DecryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseSourceMissing(u"DecryptFile");
-        Buffer data;
-        {
-            InputFile input(SourceFile);
-            if (input.size() == 0) raise(err::SubscriptOutOfRange);
-            if (input.size() > std::numeric_limits<std::int32_t>::max()) raise(err::Overflow);
-            data = Buffer(static_cast<std::size_t>(input.size()));
-            input.readInto(data.bytes());
+        InputFile input(SourceFile);
+        if (input.size() == 0) raise(err::SubscriptOutOfRange);
+        if (input.size() > std::numeric_limits<std::int32_t>::max()) raise(err::Overflow);
+        const auto total = static_cast<std::size_t>(input.size());
+        if (total % kBlockBytes != 0) return false;  // no frame of this format: refused, nothing reported
+        Destination output(DestFile, ReplacementFile::NewFile::OwnerOnly);  // nobody else's to read
+        const Chunk chunk(total);
+        ProgressThreshold progress(total);
+        std::size_t dataEnd = 0;
+        for (std::size_t start = 0; start < total; start += kChunkBytes) {
+            const std::span<std::uint8_t> piece = chunk.at(start);
+            input.readInto(piece);
+            const bool deciphered = m_reports.guarded(u"DecryptByte", objEventHandler, false, [&] {
+                if (start == 0) prepareCipher(KEY);
+                cipherBlocks(piece, true, objEventHandler, progress, start);
+                if (start > 0) return true;
+                const std::optional<std::size_t> length = frameLengthFor(piece, total);
+                dataEnd = length ? kLengthBytes + *length : 0;
+                return length.has_value();
+            });
+            if (!deciphered) return false;  // refused or reported: the destination keeps what it held
+            const std::size_t from = std::max(start, kLengthBytes);
+            const std::size_t to = std::max(from, std::min(start + piece.size(), dataEnd));
+            if (!isZeroPadding(piece.subspan(to - start))) return false;
+            output.write(piece.subspan(from - start, to - from));
         }
-        const auto plain = decipherFrame(data.bytes(), KEY, objEventHandler);
-        if (!plain) return false;  // refused or reported: the destination keeps what it held
-        replaceFile(DestFile, *plain, ReplacementFile::NewFile::OwnerOnly);  // nobody else's to read
+        output.commit();
         return true;
     });
 }

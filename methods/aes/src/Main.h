@@ -10,11 +10,13 @@
 #include <span>
 #include <string>
 
+#include "ProgressThreshold.h"
 #include "aes/RijndaelCipher.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "component/EventSource.h"
 #include "component/Marshal.h"
+#include "component/OperationReports.h"
 #include "system/SystemObject.h"
 
 namespace velmora {
@@ -51,14 +53,11 @@ class Main : public Dispatchable<Main> {
     void Decrypt(ByteArrayArg& buff);
 
   private:
-    template <class Result, class Body>
-    Result guarded(std::u16string_view operation, const ObjectRef& handler, Result empty, Body&& body);
-    void reportError(const RuntimeError& error, std::u16string_view operation, const ObjectRef& handler);
-    void reportProgress(std::int32_t percent, const ObjectRef& handler);
     void yieldToQueue();
 
     void prepareCipher(std::u16string_view password);
-    void cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler);
+    void cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler,
+                      ProgressThreshold& progress, std::size_t base);
     // The byte operations' work on a frame the caller laid out; false (or nothing) for the empty result,
     // any error reported as the byte operation's own.
     bool encipherFrame(std::span<std::uint8_t> frame, std::u16string_view password, const ObjectRef& handler);
@@ -72,6 +71,7 @@ class Main : public Dispatchable<Main> {
     Ref<SystemObject> m_system;
     RijndaelCipher m_cipher;
     EventSource m_events{*this};
+    OperationReports m_reports{m_events};
 };
 
 }  // namespace velmora

@@ -24,4 +24,10 @@ void writeFrameLength(std::span<std::uint8_t> frame, std::int32_t dataLength);
 // field and for a length of 0 or less.
 std::optional<std::size_t> frameDataLength(std::span<const std::uint8_t> frame);
 
+// The two halves of that check, for a frame that is deciphered a piece at a time: the length its first
+// block gives against the frame's size T (head holds at least the length field), then whether the bytes
+// after the data are zero.
+std::optional<std::size_t> frameLengthFor(std::span<const std::uint8_t> head, std::size_t frameSize);
+bool isZeroPadding(std::span<const std::uint8_t> padding);
+
 }  // namespace velmora

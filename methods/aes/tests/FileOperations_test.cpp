@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 
 #include "BlockruneTestSupport.h"
 #include "component/calls.h"
@@ -93,6 +94,59 @@ TEST_F(FileOperations, ReplacingKeepsPermissionsAndLeavesNoTail) {
     EXPECT_EQ(read(path("dest")), Bytes(10, 1));
     EXPECT_EQ(modeOf(path("dest")), 0640u);
     EXPECT_EQ(entries(), 2u);
+}
+
+// Files longer than the chunk the operations stream through: the same bytes as the whole frame enciphered
+// at once, progress once per percent across the chunks, and a wrong password stopped at the first chunk.
+TEST_F(FileOperations, FilesOfSeveralChunksStreamThroughUnchanged) {
+    const std::size_t size = 2 * 1024 * 1024 + 1024 * 512 + 7;
+    const Bytes data = randomBytes(size, 31);
+    write(path("big"), data);
+    const auto percents = [&] {
+        std::vector<int> values;
+        for (const std::string& line : m_log.lines)
+            if (line.starts_with("RaiseProgress(")) values.push_back(std::stoi(line.substr(14)));
+        m_log.lines.clear();
+        return values;
+    };
+    std::vector<int> everyPercent(100);
+    std::iota(everyPercent.begin(), everyPercent.end(), 0);
+
+    ASSERT_TRUE(run(u"EncryptFile", path("big"), path("big"), u"pw"));  // in place
+    McryptOracle oracle(passwordKey(u"pw"));
+    const Bytes encrypted = read(path("big"));
+    EXPECT_EQ(encrypted, oracle.encrypt(plainFrame(data, static_cast<std::int32_t>(size))));
+    EXPECT_EQ(percents(), everyPercent);
+
+    EXPECT_FALSE(run(u"DecryptFile", path("big"), path("big"), u"wrong"));
+    EXPECT_EQ(read(path("big")), encrypted);
+    const std::vector<int> refused = percents();
+    ASSERT_FALSE(refused.empty());
+    EXPECT_LT(refused.back(), 40);  // the first of three chunks, then no more work
+
+    ASSERT_TRUE(run(u"DecryptFile", path("big"), path("back"), u"pw"));
+    EXPECT_EQ(read(path("back")), data);
+    EXPECT_EQ(percents(), everyPercent);
+
+    // Padding that is not zero shows only in the last chunk: the file is refused all the same.
+    Bytes frame = plainFrame(data, static_cast<std::int32_t>(size));
+    frame.back() = 1;
+    write(path("padded"), oracle.encrypt(frame));
+    write(path("back"), Bytes(3, 3));
+    EXPECT_FALSE(run(u"DecryptFile", path("padded"), path("back"), u"pw"));
+    EXPECT_EQ(read(path("back")), Bytes(3, 3));
+    EXPECT_EQ(errors(), std::vector<std::string>{});
+
+    // The destination fails on the thread that writes the chunks: reported once, as the operation's own.
+    fs::create_directories(m_dir / "folder");
+    EXPECT_FALSE(run(u"EncryptFile", path("back"), path("folder"), u"pw"));
+    write(path("back"), data);
+    EXPECT_FALSE(run(u"EncryptFile", path("back"), path("folder"), u"pw"));
+    EXPECT_EQ(errors(), (std::vector<std::string>{"RaiseError(75,Path/File access error,Main:EncryptFile)",
+                                                  "event Error(75,Path/File access error,Main:EncryptFile)",
+                                                  "RaiseError(75,Path/File access error,Main:EncryptFile)",
+                                                  "event Error(75,Path/File access error,Main:EncryptFile)"}));
+    EXPECT_EQ(entries(), 4u);
 }
 
 TEST_F(FileOperations, AWrongPasswordLeavesTheEncryptedFileInPlace) {

@@ -10,11 +10,11 @@ FileSink::FileSink(std::u16string_view path, ReplacementFile::NewFile newFile) {
 }
 
 void FileSink::write(std::span<const std::uint8_t> bytes) {
-    if (!m_file.write(bytes)) raiseFileError(GetLastError());
+    if (!m_writer.write(bytes)) raiseFileError(GetLastError());
 }
 
 void FileSink::commit() {
-    if (!m_file.commit()) raiseFileError(GetLastError());
+    if (!m_writer.flush() || !m_file.commit()) raiseFileError(GetLastError());
 }
 
 }  // namespace velmora::argonbox

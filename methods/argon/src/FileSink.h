@@ -1,12 +1,14 @@
 // The file a result goes to, through the platform's replacement: the bytes go to an unnamed file in the
 // destination's folder and take the destination's place at commit() only. Until then the destination (which
-// may be the source itself) is untouched, and a destination that is never committed gets nothing.
+// may be the source itself) is untouched, and a destination that is never committed gets nothing. The
+// bytes are written on a thread of their own while the next chunk is worked on.
 #pragma once
 
 #include <string_view>
 
 #include "Streams.h"
 #include "platform/ReplacementFile.h"
+#include "platform/WriteBehind.h"
 
 namespace velmora::argonbox {
 
@@ -21,6 +23,7 @@ class FileSink final : public ByteSink {
 
   private:
     ReplacementFile m_file;
+    WriteBehind m_writer{m_file};
 };
 
 }  // namespace velmora::argonbox

@@ -52,7 +52,7 @@ class Main::Reporter final : public ChunkObserver {
             static_cast<std::int32_t>(total == 0 ? 0 : std::min<std::uint64_t>(done, total) * 100 / total);
         if (percent > m_last) {
             m_last = percent;
-            m_main.reportProgress(percent, m_handler);
+            m_main.m_reports.reportProgress(percent, m_handler);
         }
         m_main.yieldToQueue();
     }
@@ -92,36 +92,6 @@ std::u16string Main::MethodName() const {
     return m_methodName;
 }
 
-// The error path of every operation: the handler's RaiseError, then the Error event, then the empty
-// result. The error does not reach the caller.
-template <class Result, class Body>
-Result Main::guarded(std::u16string_view operation, const ObjectRef& handler, Result empty, Body&& body) {
-    try {
-        return body();
-    } catch (const RuntimeError& error) {
-        reportError(error, operation, handler);
-    } catch (const std::bad_alloc&) {
-        reportError(RuntimeError(err::OutOfMemory), operation, handler);
-    } catch (const std::length_error&) {
-        reportError(RuntimeError(err::OutOfMemory), operation, handler);
-    }
-    return empty;
-}
-
-void Main::reportError(const RuntimeError& error, std::u16string_view operation, const ObjectRef& handler) {
-    Variant number(error.number());
-    Variant description(error.description());
-    Variant source(error.source().empty() ? u"Main:" + std::u16string(operation) : error.source());
-    if (handler) call(handler, u"RaiseError", number, description, source);
-    m_events.fire(u"Error", number, description, source);
-}
-
-void Main::reportProgress(std::int32_t percent, const ObjectRef& handler) {
-    Variant value(percent);
-    if (handler) call(handler, u"RaiseProgress", value);
-    m_events.fire(u"Progress", value);
-}
-
 void Main::yieldToQueue() {
     if (!m_system) m_system = makeObject<SystemObject>();
     m_system->Do_Events();
@@ -153,7 +123,7 @@ std::vector<std::uint8_t> Main::openBytes(std::span<const std::uint8_t> sealed, 
 }
 
 Variant Main::EncryptByte(Variant& ByteIn, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"EncryptByte", objEventHandler, Variant::unallocatedArray(VarType::Byte), [&] {
+    return m_reports.guarded(u"EncryptByte", objEventHandler, Variant::unallocatedArray(VarType::Byte), [&] {
         const auto data = byteArrayOf(ByteIn);
         if (!data) return Variant::unallocatedArray(VarType::Byte);
         return Variant(sealBytes(*data, KEY, objEventHandler));
@@ -161,7 +131,7 @@ Variant Main::EncryptByte(Variant& ByteIn, std::u16string& KEY, ObjectRef& objEv
 }
 
 Variant Main::DecryptByte(Variant& ByteIn, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"DecryptByte", objEventHandler, Variant::unallocatedArray(VarType::Byte), [&] {
+    return m_reports.guarded(u"DecryptByte", objEventHandler, Variant::unallocatedArray(VarType::Byte), [&] {
         const auto data = byteArrayOf(ByteIn);
         if (!data) return Variant::unallocatedArray(VarType::Byte);
         return Variant(openBytes(*data, KEY, objEventHandler));
@@ -169,7 +139,7 @@ Variant Main::DecryptByte(Variant& ByteIn, std::u16string& KEY, ObjectRef& objEv
 }
 
 std::u16string Main::EncryptString(std::u16string& Text, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"EncryptString", objEventHandler, std::u16string(), [&] {
+    return m_reports.guarded(u"EncryptString", objEventHandler, std::u16string(), [&] {
         if (KEY.empty()) return std::u16string();
         const std::string utf8 = toUtf8(Text);
         return toHexText(sealBytes(bytesOf(utf8), KEY, objEventHandler));
@@ -177,7 +147,7 @@ std::u16string Main::EncryptString(std::u16string& Text, std::u16string& KEY, Ob
 }
 
 std::u16string Main::DecryptString(std::u16string& Text, std::u16string& KEY, ObjectRef& objEventHandler) {
-    return guarded(u"DecryptString", objEventHandler, std::u16string(), [&] {
+    return m_reports.guarded(u"DecryptString", objEventHandler, std::u16string(), [&] {
         if (Text.empty() || KEY.empty()) return std::u16string();
         const std::vector<std::uint8_t> plain = openBytes(fromHexText(Text), KEY, objEventHandler);
         return fromUtf8(std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size()));
@@ -186,7 +156,7 @@ std::u16string Main::DecryptString(std::u16string& Text, std::u16string& KEY, Ob
 
 bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std::u16string& KEY,
                        ObjectRef& objEventHandler) {
-    return guarded(u"EncryptFile", objEventHandler, false, [&] {
+    return m_reports.guarded(u"EncryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseMethodError(methodError::SourceMissing);
         FileSource source(SourceFile);
         FileSink destination(DestFile, ReplacementFile::NewFile::Shared);
@@ -200,7 +170,7 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
 
 bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std::u16string& KEY,
                        ObjectRef& objEventHandler) {
-    return guarded(u"DecryptFile", objEventHandler, false, [&] {
+    return m_reports.guarded(u"DecryptFile", objEventHandler, false, [&] {
         if (!FileExist(SourceFile)) raiseMethodError(methodError::SourceMissing);
         FileSource source(SourceFile);
         const ContainerStart start = readStart(source);  // a foreign file is refused before anything is made

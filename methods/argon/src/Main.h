@@ -12,6 +12,7 @@
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "component/EventSource.h"
+#include "component/OperationReports.h"
 #include "system/SystemObject.h"
 
 namespace velmora::argonbox {
@@ -49,10 +50,6 @@ class Main : public Dispatchable<Main> {
   private:
     class Reporter;
 
-    template <class Result, class Body>
-    Result guarded(std::u16string_view operation, const ObjectRef& handler, Result empty, Body&& body);
-    void reportError(const RuntimeError& error, std::u16string_view operation, const ObjectRef& handler);
-    void reportProgress(std::int32_t percent, const ObjectRef& handler);
     void yieldToQueue();
 
     std::vector<std::uint8_t> sealBytes(std::span<const std::uint8_t> plain, std::u16string_view password,
@@ -64,6 +61,7 @@ class Main : public Dispatchable<Main> {
     std::u16string m_methodName;
     Ref<SystemObject> m_system;
     EventSource m_events{*this};
+    OperationReports m_reports{m_events};
 };
 
 }  // namespace velmora::argonbox
