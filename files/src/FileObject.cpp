@@ -377,16 +377,25 @@ std::uint32_t FileObject::checksum(bool adler) const {
     const std::uint64_t length = (static_cast<std::uint64_t>(high) << 32) | low;
     if (length == 0) return 0;
     // A large file is summed in parts on the processor's cores: reading from the cache costs as much as
-    // the sum, and both share out.
+    // the sum, and both share out. Each part reads through a handle of its own, so the system's read-ahead
+    // follows each part as one sequential stream.
     const unsigned parts =
         length < kParallelChecksumFrom ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    return checksumOf(adler, length, parts, [&](std::uint64_t offset, std::span<std::uint8_t> into) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        return ReadFile(file.get(), into.data(), static_cast<DWORD>(into.size()), &got, &at) ? got : 0;
-    });
+    std::vector<OwnedHandle> own;
+    for (unsigned part = 1; part < parts; ++part)
+        own.emplace_back(CreateFileA(path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return checksumOf(
+        adler, length, parts,
+        [&](unsigned part, std::uint64_t offset, std::span<std::uint8_t> into) -> std::size_t {
+            // Positioned reads: a part whose own open failed shares the first handle safely.
+            const HANDLE handle = part > 0 && own[part - 1] ? own[part - 1].get() : file.get();
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            DWORD got = 0;
+            return ReadFile(handle, into.data(), static_cast<DWORD>(into.size()), &got, &at) ? got : 0;
+        });
 }
 
 std::int32_t FileObject::CRC32() const {

@@ -21,13 +21,13 @@ struct PartSum {
     bool complete;
 };
 
-PartSum sumPart(bool adler, std::uint64_t offset, std::uint64_t length, const ReadAt& readAt) {
+PartSum sumPart(bool adler, unsigned part, std::uint64_t offset, std::uint64_t length, const ReadAt& readAt) {
     PartSum sum{adler ? 1u : 0u, 0, false};
     std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min<std::uint64_t>(length, kReadPiece)));
     while (sum.length < length) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(length - sum.length, kReadPiece));
-        const std::size_t got = readAt(offset + sum.length, std::span(piece.data(), want));
+        const std::size_t got = readAt(part, offset + sum.length, std::span(piece.data(), want));
         if (got == 0) return sum;
         const std::span<const std::uint8_t> bytes(piece.data(), got);
         sum.value = adler ? adler32Update(sum.value, bytes) : crc32Update(sum.value, bytes);
@@ -61,7 +61,7 @@ std::uint32_t checksumOf(bool adler, std::uint64_t length, unsigned parts, const
     const auto range = [&](unsigned part) { return length / parts * part; };  // where each part starts
     const auto run = [&](unsigned part) {
         const std::uint64_t end = part + 1 == parts ? length : range(part + 1);
-        sums[part] = sumPart(adler, range(part), end - range(part), readAt);
+        sums[part] = sumPart(adler, part, range(part), end - range(part), readAt);
     };
     {
         std::vector<std::jthread> helpers;

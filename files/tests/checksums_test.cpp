@@ -24,7 +24,7 @@ std::vector<std::uint8_t> noise(std::size_t size) {
 
 // A reader over `data` that has only its first `available` bytes.
 ReadAt readerOf(const std::vector<std::uint8_t>& data, std::size_t available) {
-    return [&data, available](std::uint64_t offset, std::span<std::uint8_t> into) -> std::size_t {
+    return [&data, available](unsigned, std::uint64_t offset, std::span<std::uint8_t> into) -> std::size_t {
         if (offset >= available) return 0;
         const std::size_t n = std::min<std::size_t>(into.size(), available - offset);
         std::memcpy(into.data(), data.data() + offset, n);
