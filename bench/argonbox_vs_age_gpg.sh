@@ -43,6 +43,8 @@ declare -A best
 keep() { best[$1]=$(min "${best[$1]:-}" "$2"); }
 runage() { read -r wall cpu < <(python3 "$here/agepty.py" "$password" age "$@" | tail -1); }
 for ((round = 0; round < rounds; round++)); do
+    # Every tool writes new files: none pays inside its run for freeing an old output's blocks.
+    rm -f "$work/plain.zqf" "$work/back.bin"
     sync
     plug EncryptFile "$work/plain.bin" "$work/plain.zqf"; keep aew "$wall"; keep aec "$cpu"
     plug DecryptFile "$work/plain.zqf" "$work/back.bin"; keep adw "$wall"; keep adc "$cpu"
