@@ -38,6 +38,7 @@ rounds=${ROUNDS:-3}
 enc_wall="" enc_cpu="" dec_wall="" dec_cpu="" mc_enc_wall="" mc_enc_cpu="" mc_dec_wall="" mc_dec_cpu=""
 enc_rss=0 dec_rss=0
 for ((round = 0; round < rounds; round++)); do
+    rm -f "$work/plain.zqf" "$work/back.bin"  # new files for both tools: no old output freed in a timed run
     sync
     measure "$objcall" Blockrune.Main "EncryptFile(\"$work/plain.bin\",\"$work/plain.zqf\",\"benchmark password\")"
     grep -q '^b:true' "$work/out" || { cat "$work/out" >&2; exit 1; }
