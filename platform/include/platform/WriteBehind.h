@@ -5,7 +5,8 @@
 // may hold plaintext.
 //
 // Calls return false and set the last error on failure, as the file calls do; a failure on the thread is
-// reported by the next call. flush() is needed before the replacement's commit().
+// reported by the next call that hands a buffer over or by flush(), and stays. flush() is needed before
+// the replacement's commit().
 #pragma once
 
 #include <condition_variable>
