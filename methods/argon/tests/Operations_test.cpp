@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ArgonboxTestSupport.h"
-#include "MethodErrors.h"
+#include "argon/MethodErrors.h"
 
 using namespace velmora;
 using namespace velmora::argonbox;
