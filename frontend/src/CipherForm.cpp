@@ -2,8 +2,11 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QStringList>
 
 #include "ComboList.h"
+#include "common/NamedItems.h"
+#include "common/mCommandLine.h"
 #include "common/mPublic.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
@@ -11,6 +14,7 @@
 #include "runtime/Error.h"
 #include "runtime/nativenames.h"
 #include "runtime/text.h"
+#include "ui/handlers.h"
 
 namespace velmora {
 
@@ -39,7 +43,7 @@ CipherForm::CipherForm(const char16_t* formName) : m_formName(formName) {
     cmdExit[1] = new QPushButton(QStringLiteral("Cancel"), this);
     for (int i = 0; i < 2; ++i) {
         cmdExit[i]->setObjectName(QStringLiteral("cmdExit(%1)").arg(i));
-        connect(cmdExit[i], &QPushButton::clicked, this, [this, i] { buttonClick(i); });
+        connect(cmdExit[i], &QPushButton::clicked, this, [this, i] { runHandler([&] { buttonClick(i); }); });
     }
     cmdExit[0]->setDefault(true);
 }
@@ -55,7 +59,14 @@ CipherForm::~CipherForm() {
 
 void CipherForm::reject() {
     // Escape and the window's close box mean "Cancel", which ends the dialog its own way.
-    if (!m_unloaded) buttonClick(1);
+    if (!m_unloaded) runHandler([this] { buttonClick(1); });
+}
+
+void CipherForm::keyPressEvent(QKeyEvent* event) {
+    // A Return or Escape still held from the window before (the server repeats a key held down) is no
+    // answer to this dialog.
+    if (isHeldAnswerKey(*event)) return event->accept();
+    QDialog::keyPressEvent(event);
 }
 
 QLineEdit* CipherForm::passwordBox(const QString& name) {
@@ -64,6 +75,29 @@ QLineEdit* CipherForm::passwordBox(const QString& name) {
     box->setEchoMode(QLineEdit::Password);
     box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // masked with "*"
     return box;
+}
+
+QWidget* CipherForm::itemsRow() {
+    std::vector<std::u16string> arguments;
+    for (std::int32_t i = 0; i < mCommandLine::argumentCount(); ++i)
+        arguments.push_back(mCommandLine::argument(i));
+    const std::vector<NamedItem> items = namedItems(arguments, 2);
+    QStringList lines;
+    for (const std::u16string& line : itemLines(items, items.size())) lines << qtext(line);
+
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* label = new QLabel(QStringLiteral("Files:"), row);
+    txtItems = new QLineEdit(qtext(itemsSummary(items)), row);
+    txtItems->setObjectName(QStringLiteral("txtItems"));
+    txtItems->setReadOnly(true);
+    txtItems->setToolTip(lines.join(u'\n'));
+    txtItems->setCursorPosition(0);
+    label->setBuddy(txtItems);
+    layout->addWidget(label);
+    layout->addWidget(txtItems, 1);
+    return row;
 }
 
 void CipherForm::addButtons(QWidget& row) {

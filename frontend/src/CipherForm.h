@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <string>
@@ -34,8 +35,12 @@ class CipherForm : public QDialog {
     // The button's index: 0 "Ok", 1 "Cancel".
     virtual void buttonClick(int index) = 0;
     void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     QLineEdit* passwordBox(const QString& name);
+    // The row naming what the dialog acts on: the command line's paths, the first by name and a count of
+    // the rest, every path in its tooltip.
+    QWidget* itemsRow();
     void addButtons(QWidget& row);
 
     // Load steps.
@@ -66,6 +71,7 @@ class CipherForm : public QDialog {
 
     const std::u16string m_formName;
     QComboBox* cboEncryptLvl;
+    QLineEdit* txtItems = nullptr;
     QPushButton* cmdExit[2];
     Ref<EngineClient> m_client;
 
