@@ -175,7 +175,7 @@ TEST_F(frmMainTest, AnErrorRaisedUnderTheOkClickIsKeptForTheLogAndTheWindowStill
     frmMain form(arguments({"file"}));
     DialogDriver driver;
     driver.whenShown("frmMain", [](QWidget& f) { button(f, "Ok")->click(); });
-    form.setWipeObserver([](const std::u16string&) { raise(err::PermissionDenied); });
+    form.setWipeObserver([](const std::u16string&) { velmora::raise(err::PermissionDenied); });
     form.exec();
     EXPECT_TRUE(driver.done());
     ASSERT_TRUE(form.failure());

@@ -134,11 +134,14 @@ def read_window(pyatspi, step):
     return failures
 
 
-def press(env, caption, keys):
-    """Types keys into the window as a keyboard does, into the focus (see Sealdesk's end-to-end test)."""
+def press(env, caption, keys, pid):
+    """Types keys into the window as a keyboard does, into the focus (see Sealdesk's end-to-end test).
+    The window is looked for among the step's own program's where it has one: another test may share
+    the X server."""
     if not keys:
         return
-    found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^" + caption + "$"],
+    owner = ["--pid", str(pid)] if pid else []
+    found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", *owner, "--name", "^" + caption + "$"],
                            env=env, timeout=BOUND, check=True, capture_output=True, text=True)
     subprocess.run(["xdotool", "windowfocus", "--sync", found.stdout.split()[0]], env=env, timeout=BOUND,
                    check=True, capture_output=True)
@@ -171,7 +174,7 @@ def run(pyatspi, steps, root):
             failures += step_failures
             if step_failures:
                 break
-            press(env, step["caption"], step["keys"])
+            press(env, step["caption"], step["keys"], process.pid if process is not None else None)
             if process is not None and not step["stays"] and not step["kill"]:
                 wait_for(step, process)
         for step, process in started:
