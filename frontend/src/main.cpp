@@ -10,6 +10,10 @@ int main(int argc, char** argv) {
     using namespace velmora;
     mCommandLine::setProcessArguments(argc, argv);
     GuiApplication app(argc, argv);
+    if (!app.displayOpened()) {
+        std::fprintf(stderr, "%s: %s\n", "Sealdesk", app.noDisplayReason().c_str());
+        return 1;
+    }
     try {
         mMain::Main();
     } catch (const RuntimeError& error) {
