@@ -19,7 +19,10 @@ def sandbox(root):
         os.makedirs(path, mode=0o700, exist_ok=True)
         env[name] = path
     env["VELMORA_REGISTRY"] = os.path.join(root, "registry.db")
-    env.pop("QT_QPA_PLATFORM", None)
+    # The window must open on the X server the driver searches, whatever platform the caller's
+    # environment names.
+    for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY"):
+        env.pop(name, None)
     return env
 
 
