@@ -99,13 +99,14 @@ void Main::yieldToQueue() {
 
 std::vector<std::uint8_t> Main::sealBytes(std::span<const std::uint8_t> plain, std::u16string_view password,
                                           const ObjectRef& handler) {
-    const SecureBytes key = SecureBytes::utf8Of(password);
     MemorySource source(plain);
     std::vector<std::uint8_t> sealed;
     sealed.reserve(sealedSize(plain.size(), m_sealing.chunkBytes));
     MemorySink sink(sealed);
+    ContainerHeader header{};
+    const SecureBytes& key = m_keys.forSealing(SecureBytes::utf8Of(password), m_sealing, header);
     Reporter reporter(*this, handler);
-    seal(source, sink, key, m_sealing, reporter);
+    seal(source, sink, header, key, reporter);
     return sealed;
 }
 
@@ -113,7 +114,7 @@ std::vector<std::uint8_t> Main::openBytes(std::span<const std::uint8_t> sealed, 
                                           const ObjectRef& handler) {
     MemorySource source(sealed);
     const ContainerStart start = readStart(source);
-    const SecureBytes key = SecureBytes::utf8Of(password);
+    const SecureBytes& key = m_keys.forOpening(SecureBytes::utf8Of(password), start.header);
     std::vector<std::uint8_t> plain;
     plain.reserve(sealed.size());
     MemorySink sink(plain);
@@ -160,9 +161,10 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         if (!FileExist(SourceFile)) raiseMethodError(methodError::SourceMissing);
         FileSource source(SourceFile);
         FileSink destination(DestFile, ReplacementFile::NewFile::Shared);
-        const SecureBytes key = SecureBytes::utf8Of(KEY);
+        ContainerHeader header{};
+        const SecureBytes& key = m_keys.forSealing(SecureBytes::utf8Of(KEY), m_sealing, header);
         Reporter reporter(*this, objEventHandler);
-        seal(source, destination, key, m_sealing, reporter);
+        seal(source, destination, header, key, reporter);
         destination.commit();
         return true;
     });
@@ -176,7 +178,7 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         const ContainerStart start = readStart(source);  // a foreign file is refused before anything is made
         // Decrypted data is nobody else's to read.
         FileSink destination(DestFile, ReplacementFile::NewFile::OwnerOnly);
-        const SecureBytes key = SecureBytes::utf8Of(KEY);
+        const SecureBytes& key = m_keys.forOpening(SecureBytes::utf8Of(KEY), start.header);
         Reporter reporter(*this, objEventHandler);
         openChunks(start, source, destination, key, reporter);
         destination.commit();  // only once the FINAL chunk has been verified
