@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     mCommandLine::setProcessArguments(argc, argv);
     GuiApplication app(argc, argv);
     if (!app.displayOpened()) {
-        std::fprintf(stderr, "%s: %s\n", "Shredwell", app.noDisplayReason().c_str());
+        std::fprintf(stderr, "Shredwell: %s\n", app.noDisplayReason().c_str());
         return 1;
     }
     // The window hides while the erase runs; that is no reason to end.

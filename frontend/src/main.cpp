@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     mCommandLine::setProcessArguments(argc, argv);
     GuiApplication app(argc, argv);
     if (!app.displayOpened()) {
-        std::fprintf(stderr, "%s: %s\n", "Sealdesk", app.noDisplayReason().c_str());
+        std::fprintf(stderr, "Sealdesk: %s\n", app.noDisplayReason().c_str());
         return 1;
     }
     try {
