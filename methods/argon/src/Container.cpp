@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "MethodErrors.h"
 #include "StreamKey.h"  // kKeyBytes
+#include "argon/MethodErrors.h"
 
 namespace velmora::argonbox {
 namespace {

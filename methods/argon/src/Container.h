@@ -6,18 +6,10 @@
 #include <cstdint>
 
 #include "ContainerHeader.h"
-#include "SecureBytes.h"
-#include "Streams.h"
+#include "argon/SecureBytes.h"
+#include "argon/Streams.h"
 
 namespace velmora::argonbox {
-
-// Told after the key is derived (done 0) and after every chunk: bytes done of the total, counted in the
-// plain bytes when sealing and in the chunk bytes when opening.
-class ChunkObserver {
-  public:
-    virtual ~ChunkObserver() = default;
-    virtual void progressed(std::uint64_t done, std::uint64_t total) = 0;
-};
 
 // Encrypts everything the source holds into a container with this header, under the header's stream key
 // (DerivedKeys) and a fresh random stream header.

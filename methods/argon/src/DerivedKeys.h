@@ -10,7 +10,7 @@
 #include <list>
 
 #include "ContainerHeader.h"
-#include "SecureBytes.h"
+#include "argon/SecureBytes.h"
 
 namespace velmora::argonbox {
 

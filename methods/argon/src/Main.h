@@ -50,10 +50,6 @@ class Main : public Dispatchable<Main> {
     bool FileExist(std::u16string& FileName);
 
   private:
-    class Reporter;
-
-    void yieldToQueue();
-
     std::vector<std::uint8_t> sealBytes(std::span<const std::uint8_t> plain, std::u16string_view password,
                                         const ObjectRef& handler);
     std::vector<std::uint8_t> openBytes(std::span<const std::uint8_t> sealed, std::u16string_view password,

@@ -5,8 +5,8 @@
 
 #include "ArgonboxTestSupport.h"
 #include "DerivedKeys.h"
-#include "MethodErrors.h"
 #include "StreamKey.h"
+#include "argon/MethodErrors.h"
 
 using namespace velmora;
 using namespace velmora::argonbox;
