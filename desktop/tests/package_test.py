@@ -40,6 +40,8 @@ class PackageTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         if os.environ.get("VELMORA_KEEP_SANDBOX") != "1":
+            for folder, _, _ in os.walk(cls.scratch):  # the read-only program folder, for a run as a user
+                os.chmod(folder, 0o755)
             shutil.rmtree(cls.scratch, ignore_errors=True)
 
     def field(self, name):
@@ -116,6 +118,14 @@ class PackageTest(unittest.TestCase):
         help_text = user(os.path.join(root, "usr", "bin", "sealdesk"), "--help")
         self.assertEqual(help_text.returncode, 0, help_text.stderr)
         self.assertIn("Usage: sealdesk", help_text.stdout)
+        # Nautilus reads scripts from the user's folder only: the launcher copies them there on request.
+        added = user(os.path.join(root, "usr", "bin", "sealdesk"), "--install-nautilus-scripts")
+        self.assertEqual(added.returncode, 0, added.stderr)
+        scripts = os.path.join(home, ".local", "share", "nautilus", "scripts")
+        self.assertEqual(sorted(os.listdir(scripts)),
+                         ["Decrypt with Sealdesk", "Encrypt with Sealdesk", "Shred with Shredwell"])
+        with open(os.path.join(scripts, "Encrypt with Sealdesk")) as f:
+            self.assertIn("exec '/usr/bin/sealdesk' /e", f.read())
 
         # The engine and its plug-ins from the package: encrypt and decrypt a file.
         plain = os.path.join(home, "plain.bin")
