@@ -34,11 +34,15 @@ def run_dialog(program, env, arguments, typed):
     try:
         window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", CAPTION).split()[0]
         xdotool(env, "windowfocus", "--sync", window)
+        # Typed as a keyboard types, into the window that has the focus. Aimed at the window instead
+        # ("--window"), xdotool sends a key's release as a plain event once the window has lost the focus,
+        # which Return does by ending the dialog: the server then holds the key down and repeats it into
+        # whatever window comes next.
         for kind, value in typed:
             if kind == "type":
-                xdotool(env, "type", "--window", window, "--delay", "5", value)
+                xdotool(env, "type", "--delay", "5", value)
             else:
-                xdotool(env, "key", "--window", window, value)
+                xdotool(env, "key", value)
         return process.wait(timeout=60)
     finally:
         if process.poll() is None:

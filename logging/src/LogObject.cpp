@@ -63,7 +63,7 @@ void LogObject::Log(const std::u16string& Description, const std::u16string& App
                     bool& DisplayMessage, bool& SendEmail, std::int32_t& lType) {
     try {
         const std::string line = logLine(lType, AppName, ObjectName, Routine, Description, ErrNumber);
-        if (m_logToFile) appendLogLine(toUtf8(m_logFilename), line, m_maxFileSize);
+        if (m_logToFile) appendLogLine(logFileFor(toUtf8(m_logFilename)), line, m_maxFileSize);
         if (ErrNumber == 0) return;
         if (DisplayMessage) {
             // The new dialog takes over: "Send" on an earlier one no longer reaches this object.
@@ -104,7 +104,7 @@ void LogObject::sendBugReport(const std::u16string& appName, std::int32_t errNum
     letProperty(email, u"Password", m_emailPassword);
     letProperty(email, u"DisplayName", appName + u" - email bugs");
     call(email, u"AddRecipient", m_emailAddress, std::u16string(u"Bugs"), std::int16_t{1});
-    call(email, u"AddAttachment", m_logFilename);
+    call(email, u"AddAttachment", fromUtf8(logFileFor(toUtf8(m_logFilename))));
     letProperty(email, u"smtpServer", m_smtpServer);
     const std::u16string stamp = Format(Variant(Now()), u"mm/dd/yyyy hh:mm:ss");
     const std::u16string body = u"2," + appName + u"," + objectName + u"," + routine + u"," + stamp + u"," +
