@@ -35,6 +35,7 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
                    DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog
                    COMMENT "Compressing the Debian changelog")
 add_custom_target(debian_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz)
+add_dependencies(suite debian_changelog)
 install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
         DESTINATION ${VELMORA_DOC_DIR})
 

@@ -116,6 +116,14 @@ class PackageTest(unittest.TestCase):
         help_text = user(os.path.join(root, "usr", "bin", "sealdesk"), "--help")
         self.assertEqual(help_text.returncode, 0, help_text.stderr)
         self.assertIn("Usage: sealdesk", help_text.stdout)
+        # Nautilus reads scripts from the user's folder only: the launcher copies them there on request.
+        added = user(os.path.join(root, "usr", "bin", "sealdesk"), "--install-nautilus-scripts")
+        self.assertEqual(added.returncode, 0, added.stderr)
+        scripts = os.path.join(home, ".local", "share", "nautilus", "scripts")
+        self.assertEqual(sorted(os.listdir(scripts)),
+                         ["Decrypt with Sealdesk", "Encrypt with Sealdesk", "Shred with Shredwell"])
+        with open(os.path.join(scripts, "Encrypt with Sealdesk")) as f:
+            self.assertIn("exec '/usr/bin/sealdesk' /e", f.read())
 
         # The engine and its plug-ins from the package: encrypt and decrypt a file.
         plain = os.path.join(home, "plain.bin")

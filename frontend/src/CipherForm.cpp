@@ -151,6 +151,7 @@ void CipherForm::setStatus(const std::u16string& text) {
 }
 
 void CipherForm::endProgress() {
+    m_client->flushProgress();
     call(m_progress, u"Terminate");
 }
 

@@ -10,7 +10,9 @@
 #include "help/HelpContext.h"
 #include "mMain.h"
 #include "platform/attributes.h"
+#include "platform/find.h"
 #include "platform/messagebox.h"
+#include "platform/owned.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -21,6 +23,15 @@ constexpr char16_t kZqf[] = u".zqf";
 
 std::u16string text(const QLineEdit& box) {
     return box.text().toStdU16String();
+}
+
+// The whole 64-bit length: the file object's FileSize is a 32-bit number, which makes a file of 4 GiB
+// look empty and one of 3 GiB negative, and such files would stay in plain text without a word.
+std::uint64_t lengthOf(const std::u16string& path) {
+    WIN32_FIND_DATAA entry{};
+    const OwnedFind search(FindFirstFileA(toUtf8(path).c_str(), &entry));
+    if (!search) return 0;
+    return std::uint64_t{entry.nFileSizeHigh} << 32 | entry.nFileSizeLow;
 }
 }  // namespace
 
@@ -131,7 +142,7 @@ void frmEncrypt::encryptFolder(const std::u16string& folder) {
         folder,
         [this](const std::u16string& path) {
             letProperty(mMain::shared().file, u"FileName", path);
-            if (getProperty(mMain::shared().file, u"FileSize").toLong() > 0) encryptFile(path);
+            if (lengthOf(path) > 0) encryptFile(path);
         },
         [this](const std::u16string& unreadable, std::uint32_t) {
             logError(u"Permission denied: " + unreadable, err::PermissionDenied, u"EncryptFolder");
