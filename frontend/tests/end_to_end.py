@@ -51,13 +51,6 @@ def run_dialog(program, env, arguments, typed):
         if process.poll() is None:
             process.kill()
             process.wait()
-        release_keys(env)
-
-
-def release_keys(env):
-    """The program may end on the key press, before the release reaches its window: a key the X server
-    still holds down would repeat into the next program's dialog."""
-    xdotool(env, "keyup", "Return")
 
 
 def main():
@@ -127,16 +120,16 @@ def outlives_its_log_server(program, env, root):
         assert len(servers) == 1, f"log servers: {servers}"
         os.kill(servers[0], 9)
         xdotool(env, "windowfocus", "--sync", window)
-        xdotool(env, "type", "--window", window, "--delay", "5", PASSWORD)
-        xdotool(env, "key", "--window", window, "Tab")
-        xdotool(env, "type", "--window", window, "--delay", "5", PASSWORD)
-        xdotool(env, "key", "--window", window, "Return")
+        # Into the focused window, as run_dialog types.
+        xdotool(env, "type", "--delay", "5", PASSWORD)
+        xdotool(env, "key", "Tab")
+        xdotool(env, "type", "--delay", "5", PASSWORD)
+        xdotool(env, "key", "Return")
         _, said = process.communicate(timeout=60)
     finally:
         if process.poll() is None:
             process.kill()
             process.wait()
-        release_keys(env)
     assert process.returncode == 0, f"ended with {process.returncode}: {said}"
     assert "File already exists" in said and "not logged" in said, said
     for path in (plain, plain + ".zqf"):
