@@ -54,12 +54,16 @@ def start_dialog(bin_dir, env, arguments):
     return process, window, time.monotonic() - started
 
 
-def confirm(env, process, window, second_method):
-    """Types the password twice (picking the second method first when asked), presses Return, and returns
-    the seconds from Return to the program's end."""
+# The methods as the dialog lists them, by their plug-ins' file names, and how far down the list each is.
+METHODS = {"Ageseal": 0, "Argonbox": 1, "Blockrune": 2}
+
+
+def confirm(env, process, window, plug_in):
+    """Types the password twice (picking the plug-in's method first), presses Return, and returns the
+    seconds from Return to the program's end."""
     xdotool(env, "windowfocus", "--sync", window)
-    if second_method:
-        xdotool(env, "key", "shift+Tab", "Down", "Tab")
+    if METHODS[plug_in]:
+        xdotool(env, "key", "shift+Tab", *["Down"] * METHODS[plug_in], "Tab")
     xdotool(env, "type", PASSWORD)
     xdotool(env, "key", "Tab")
     xdotool(env, "type", PASSWORD)
@@ -124,7 +128,7 @@ def startup(bin_dir, env, probe):
 def big_file(bin_dir, env, files):
     if True:
         big = os.path.join(files, "big.bin")
-        for second_method, plug_in in ((False, "Argonbox"), (True, "Blockrune")):
+        for plug_in in ("Ageseal", "Argonbox", "Blockrune"):
             with open(big, "wb") as f:
                 f.write(os.urandom(100 * 1024 * 1024))
             alone = plug_in_alone(bin_dir, env, plug_in, big)
@@ -132,7 +136,7 @@ def big_file(bin_dir, env, files):
             with open(big, "wb") as f:
                 f.write(os.urandom(100 * 1024 * 1024))
             process, window, _ = start_dialog(bin_dir, env, ["/e", big])
-            through = confirm(env, process, window, second_method)
+            through = confirm(env, process, window, plug_in)
             assert os.path.exists(big + ".zqf")
             print(f"100 MB, {plug_in}: EncryptFile alone {alone:.2f} s, through Sealdesk /e {through:.2f} s "
                   f"(ratio {through / alone:.2f})")
@@ -191,7 +195,9 @@ def many_files(bin_dir, env, files, count=1000):
     results = {}
     # The dialogs list the plug-ins in the order of their file names.
     listed = sorted(name[:-4] for name in os.listdir(os.path.join(bin_dir, "Encryption")) if name.endswith(".dll"))
-    for plug_in in ("Argonbox", "Blockrune"):
+    for plug_in in ("Argonbox", "Blockrune", "Ageseal"):
+        if plug_in not in listed:
+            continue
         position = listed.index(plug_in)
         folder = os.path.join(files, f"many-{plug_in}-{count}")
         fill(folder, count, 1024)

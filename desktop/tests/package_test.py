@@ -40,6 +40,8 @@ class PackageTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         if os.environ.get("VELMORA_KEEP_SANDBOX") != "1":
+            for folder, _, _ in os.walk(cls.scratch):  # the read-only program folder, for a run as a user
+                os.chmod(folder, 0o755)
             shutil.rmtree(cls.scratch, ignore_errors=True)
 
     def field(self, name):

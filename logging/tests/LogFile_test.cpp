@@ -36,7 +36,12 @@ struct SharedFolder {
         path = mkdtemp(name);
         chmod(path.c_str(), 0755);
     }
-    ~SharedFolder() { fs::remove_all(path); }
+    ~SharedFolder() {
+        std::error_code ignored;  // the read-only folders are the test's own: writable again to go
+        for (const auto& entry : fs::recursive_directory_iterator(path, ignored))
+            if (entry.is_directory(ignored)) chmod(entry.path().c_str(), 0755);
+        fs::remove_all(path, ignored);
+    }
     fs::path path;
 };
 
