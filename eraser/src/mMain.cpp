@@ -1,5 +1,6 @@
 #include "mMain.h"
 
+#include "common/ApplicationLog.h"
 #include "common/CommandLine.h"
 #include "common/ComponentRegistration.h"
 #include "common/mCommandLine.h"
@@ -16,9 +17,8 @@ namespace {
 constexpr std::int32_t kCriticalError = 2;  // LogType CriticalError
 
 void record(const ObjectRef& log, const RuntimeError& error) {
-    Variant display(true), sendEmail(false), type(kCriticalError);
-    call(log, u"Log", error.description(), u"Shredwell", u"mMain", u"Main", error.number(), display,
-         sendEmail, type);
+    logEntry(log,
+             {error.description(), u"Shredwell", u"mMain", u"Main", error.number(), true, kCriticalError});
 }
 
 }  // namespace
