@@ -3,14 +3,18 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QStringList>
+#include <set>
 
 #include "ComboList.h"
+#include "FolderWalk.h"
 #include "common/NamedItems.h"
 #include "common/mCommandLine.h"
 #include "common/mPublic.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "mMain.h"
+#include "platform/files.h"
+#include "platform/owned.h"
 #include "runtime/Error.h"
 #include "runtime/nativenames.h"
 #include "runtime/text.h"
@@ -184,7 +188,43 @@ void CipherForm::setStatus(const std::u16string& text) {
     letProperty(m_progress, u"StatusText", text);
 }
 
+namespace {
+
+std::u16string containingFolder(const std::u16string& path) {
+    const std::size_t cut = path.find_last_of(u"\\/");
+    return cut == std::u16string::npos ? u"." : path.substr(0, cut);
+}
+
+void flushFolder(const std::u16string& folder) {
+    const OwnedHandle handle(CreateFileA(toUtf8(folder).c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle) FlushFileBuffers(handle.get());
+}
+
+// Every folder that holds a file named by the arguments or found in their trees.
+std::set<std::u16string> foldersOfArguments() {
+    std::set<std::u16string> folders;
+    for (std::int32_t i = 2; i < mCommandLine::argumentCount(); ++i) {
+        const std::u16string path = mCommandLine::argument(i);
+        const DWORD attributes = GetFileAttributesA(toUtf8(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || FolderWalk::isSymbolicLink(path)) {
+            folders.insert(containingFolder(path));
+            continue;
+        }
+        FolderWalk::walk(path, [&](const std::u16string& file) { folders.insert(containingFolder(file)); },
+                         {});
+    }
+    return folders;
+}
+
+}  // namespace
+
 void CipherForm::endProgress() {
+    // Each result was flushed before its name appeared; the renames and removals after it are flushed
+    // once a folder here, not once a file.
+    for (const std::u16string& folder : foldersOfArguments()) flushFolder(folder);
     m_client->flushProgress();
     call(m_progress, u"Terminate");
 }

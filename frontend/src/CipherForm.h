@@ -57,6 +57,8 @@ class CipherForm : public QDialog {
     void selectMethod(const std::u16string& key);
     void startProgress(const std::u16string& caption);
     void setStatus(const std::u16string& text);
+    // Flushes the folders of the run's arguments, then closes the progress window: when the program
+    // ends, its last name changes are on disk as well as every file's contents.
     void endProgress();
     // The long path of the shared file object after setting its FileName to path.
     std::u16string longNameOf(const std::u16string& path) const;
