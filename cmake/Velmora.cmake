@@ -179,15 +179,16 @@ function(velmora_add_accessibility_test name)
 endfunction()
 
 # A program's own end-to-end test: tests/end_to_end.py of the calling folder drives the real program under
-# a real X server (xvfb-run) as a user does, with xdotool. Skipped where either is missing.
+# a real X server of its own (Xvfb, through testsupport's private_display.py) as a user does, with xdotool.
+# Skipped where either is missing.
 function(velmora_add_program_test name program)
   find_program(VELMORA_PYTHON python3 REQUIRED)
-  find_program(VELMORA_XVFB_RUN xvfb-run)
+  find_program(VELMORA_XVFB Xvfb)
   find_program(VELMORA_XDOTOOL xdotool)
-  if(VELMORA_XVFB_RUN AND VELMORA_XDOTOOL)
+  if(VELMORA_XVFB AND VELMORA_XDOTOOL)
     add_test(NAME ${name}
-             COMMAND ${VELMORA_XVFB_RUN} -a ${VELMORA_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tests/end_to_end.py
-                     $<TARGET_FILE:${program}>)
+             COMMAND ${VELMORA_PYTHON} ${PROJECT_SOURCE_DIR}/testsupport/src/private_display.py
+                     ${VELMORA_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tests/end_to_end.py $<TARGET_FILE:${program}>)
     set_tests_properties(${name} PROPERTIES TIMEOUT 120)
   endif()
 endfunction()

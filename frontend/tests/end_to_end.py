@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Sealdesk.exe in a real X server: files and a folder encrypted through the dialog a user types into,
-then decrypted back byte for byte. Run under xvfb-run -a; every wait is bounded."""
+then decrypted back byte for byte. Run on an X display of its own (testsupport/src/private_display.py); every wait is bounded."""
 import os
 import subprocess
 import sys

@@ -20,30 +20,19 @@ import sys
 import tempfile
 import time
 
+from private_display import run_on_private_display
+
 BOUND = 60  # seconds for any one wait; a healthy window shows in a second or two, a loaded machine is slower
 
 
 def private_session():
     """Runs this script again on an X server and a session bus of its own: the windows must never reach the
-    user's, and an X server picked by number (xvfb-run -a) can be taken by another test starting at once."""
+    user's."""
     if os.environ.get("VELMORA_PRIVATE_BUS") == "1":
         return
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0",
-                             "1280x1024x24"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as numbers:
-        display = numbers.readline().strip()
-    try:
-        if not display:
-            sys.exit("accessible_names.py: Xvfb did not start")
-        env = dict(os.environ, VELMORA_PRIVATE_BUS="1", DISPLAY=":" + display)
-        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        status = subprocess.call(["dbus-run-session", "--", sys.executable, *sys.argv], env=env)
-    finally:
-        xvfb.terminate()
-        xvfb.wait()
-    sys.exit(status)
+    env = dict(os.environ, VELMORA_PRIVATE_BUS="1")
+    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    sys.exit(run_on_private_display(["dbus-run-session", "--", sys.executable, *sys.argv], env))
 
 
 def sandboxed_environment(root):
