@@ -142,7 +142,7 @@ def press(env, caption, keys, pid):
     the X server."""
     if not keys:
         return
-    owner = ["--pid", str(pid)] if pid else []
+    owner = ["--all", "--pid", str(pid)] if pid else []  # xdotool matches any one condition otherwise
     found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", *owner, "--name", "^" + caption + "$"],
                            env=env, timeout=BOUND, check=True, capture_output=True, text=True)
     subprocess.run(["xdotool", "windowfocus", "--sync", found.stdout.split()[0]], env=env, timeout=BOUND,

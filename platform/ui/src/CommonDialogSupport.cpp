@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QIdentityProxyModel>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +15,21 @@ namespace velmora {
 namespace {
 
 thread_local DWORD t_dialogError = 0;
+
+class NamedCells : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::AccessibleTextRole) {
+            const QString text = QIdentityProxyModel::data(index, Qt::DisplayRole).toString();
+            if (text.isEmpty())
+                return headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString() +
+                       QStringLiteral(": none");
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
 
 }  // namespace
 
@@ -55,6 +71,10 @@ bool FirstShow::eventFilter(QObject* watched, QEvent* event) {
         onShown();
     }
     return false;
+}
+
+void nameBlankCells(QFileDialog& dialog) {
+    dialog.setProxyModel(new NamedCells(&dialog));
 }
 
 std::string boundedText(const char* buffer, std::size_t size) {

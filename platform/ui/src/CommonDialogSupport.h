@@ -2,6 +2,7 @@
 // when a dialog first shows.
 #pragma once
 
+#include <QFileDialog>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -48,6 +49,10 @@ class FirstShow : public QObject {
     QPointer<QWidget> m_dialog;
     std::function<void()> m_onShown;
 };
+
+// Gives the blank cells of a file dialog's listing (a folder's size) a name a screen reader can read
+// ("Size: none"), since Qt names a cell after its text alone. The cells look as before.
+void nameBlankCells(QFileDialog& dialog);
 
 // Text of at most `size` bytes from a buffer that may lack its NUL.
 std::string boundedText(const char* buffer, std::size_t size);

@@ -58,6 +58,7 @@ LPITEMIDLIST browseFolders(const BROWSEINFOA& info) {
     dialog.setFileMode((info.ulFlags & BIF_BROWSEINCLUDEFILES) ? QFileDialog::ExistingFile
                                                                : QFileDialog::Directory);
     if (!(info.ulFlags & BIF_BROWSEINCLUDEFILES)) dialog.setOption(QFileDialog::ShowDirsOnly);
+    nameBlankCells(dialog);
     FirstShow hook(dialog, [&dialog, &info] { callBack(dialog, info); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return nullptr;
     ITEMIDLIST item;
@@ -79,6 +80,7 @@ LPITEMIDLIST browseComputers(const BROWSEINFOA& info) {
     auto* list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("lstComputers"));
     label->setBuddy(list);
+    list->setAccessibleName(QStringLiteral("Computers"));  // Qt names no list after its label
     for (const std::string& name : knownComputers()) list->addItem(QString::fromStdString(name));
     if (list->count() > 0) list->setCurrentRow(0);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

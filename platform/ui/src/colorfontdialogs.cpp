@@ -1,6 +1,9 @@
 // ChooseColorA and ChooseFontA on Qt's own colour and font dialogs.
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMap>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -38,6 +41,28 @@ std::string faceName(const QString& family) {
     std::size_t cut = LF_FACESIZE - 1;
     while (cut > 0 && (static_cast<unsigned char>(face[cut]) & 0xC0) == 0x80) --cut;
     return face.substr(0, cut);
+}
+
+// Qt's font dialog heads each column (face, style, size) with one label, tied to one of the column's
+// controls at most: every control of the column is named after it, for a screen reader.
+void nameColumnsAfterLabels(QWidget& dialog) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid) return;
+    QMap<int, QString> heading;
+    for (int i = 0; i < grid->count(); ++i) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(i, &row, &column, &rows, &columns);
+        if (auto* label = qobject_cast<QLabel*>(grid->itemAt(i)->widget()); label && label->buddy())
+            heading.insert(column, label->text().remove(QLatin1Char('&')));
+    }
+    for (int i = 0; i < grid->count(); ++i) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(i, &row, &column, &rows, &columns);
+        QWidget* control = grid->itemAt(i)->widget();
+        if (control && !qobject_cast<QLabel*>(control) && control->accessibleName().isEmpty() &&
+            heading.contains(column))
+            control->setAccessibleName(heading.value(column));
+    }
 }
 
 }  // namespace
@@ -114,6 +139,7 @@ BOOL ChooseFontA(LPCHOOSEFONTA lpcf) {
     dialog.setOption(QFontDialog::DontUseNativeDialog);
     if (lpcf->Flags & CF_FIXEDPITCHONLY) dialog.setOption(QFontDialog::MonospacedFonts);
     if (lpcf->Flags & CF_SCALABLEONLY) dialog.setOption(QFontDialog::ScalableFonts);
+    nameColumnsAfterLabels(dialog);
     FirstShow hook(dialog, [&dialog, lpcf] { callHook(dialog, *lpcf, CF_ENABLEHOOK); });
     if (dialog.exec() != QDialog::Accepted) return FALSE;
 

@@ -130,6 +130,7 @@ BOOL showFileDialog(LPOPENFILENAMEA ofn, bool save) {
     dialog.setObjectName(save ? QStringLiteral("dlgSaveFile") : QStringLiteral("dlgOpenFile"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    nameBlankCells(dialog);
     const std::string title = ofn->lpstrTitle ? ofn->lpstrTitle : "";
     dialog.setWindowTitle(!title.empty() ? QString::fromUtf8(title)
                           : save         ? QStringLiteral("Save As")
