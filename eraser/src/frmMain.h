@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "EraseProcedure.h"
 #include "common/ControlObject.h"
 #include "runtime/Error.h"
 #include "runtime/Object.h"
@@ -50,6 +51,8 @@ class frmMain : public QDialog {
 
     // An error that stopped a button's work, for start-up to record once the window is gone.
     const std::optional<RuntimeError>& failure() const { return m_failure; }
+    // What the erase left as it was, for start-up to report by name.
+    const std::vector<EraseProcedure::LeftAlone>& leftAlone() const { return m_leftAlone; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -63,6 +66,7 @@ class frmMain : public QDialog {
     void showHelp(const char16_t* topicUrl);
 
     std::vector<std::u16string> m_arguments;
+    std::vector<EraseProcedure::LeftAlone> m_leftAlone;
     ObjectRef m_helpTopics;
     ObjectRef m_helpTopic;
     std::vector<QPixmap> m_imlMain;

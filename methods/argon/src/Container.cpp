@@ -34,6 +34,8 @@ AdditionalData additionalData(bool firstChunk, const std::array<std::uint8_t, kH
 
 void seal(ByteSource& plain, ByteSink& sealed, const SecureBytes& password, const Parameters& parameters,
           ChunkObserver& observer) {
+    // A writer keeps to the bounds every reader enforces: no file of ours is one a reader must refuse.
+    if (!parameters.acceptable()) raiseMethodError(methodError::UnsupportedParameters);
     ContainerHeader header{parameters, {}};
     requireSodium();
     randombytes_buf(header.salt.data(), header.salt.size());

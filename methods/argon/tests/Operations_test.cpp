@@ -3,7 +3,11 @@
 #include <algorithm>
 
 #include "ArgonboxTestSupport.h"
+#include "Container.h"
 #include "MethodErrors.h"
+#include "SecureBytes.h"
+#include "Streams.h"
+#include "testsupport/Errors.h"
 
 using namespace velmora;
 using namespace velmora::argonbox;
@@ -104,6 +108,27 @@ TEST_F(Argonbox, EveryHeaderFieldIsGuarded) {
                                  : c.number == methodError::UnsupportedParameters ? kUnsupported
                                                                                   : kDamaged;
         EXPECT_EQ(errors(), reported(c.number, text, "DecryptByte"));
+    }
+}
+
+// The writer keeps to the readers' bounds: parameters a reader would refuse are refused before a byte is
+// written or a key derived.
+TEST(ArgonboxWriter, NeverWritesParametersBeyondTheReadersBounds) {
+    const Parameters beyond[] = {{kMaxOpsLimit + 1, 64 * 1024, 64 * 1024},
+                                 {3, kMaxMemoryKiB + 1, 64 * 1024},
+                                 {3, 64 * 1024, kMaxChunkBytes + 1}};
+    struct Silent : ChunkObserver {
+        void progressed(std::uint64_t, std::uint64_t) override {}
+    } observer;
+    const Bytes plain(10, 'p');
+    for (const Parameters& parameters : beyond) {
+        Bytes out;
+        MemorySource source(plain);
+        MemorySink sink(out);
+        const SecureBytes password(2);
+        EXPECT_EQ(test::errorNumberOf([&] { seal(source, sink, password, parameters, observer); }),
+                  methodError::UnsupportedParameters);
+        EXPECT_TRUE(out.empty());
     }
 }
 
