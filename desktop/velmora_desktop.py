@@ -7,8 +7,9 @@
   velmora_desktop.py install --prefix P --build DIR
       runs `cmake --install`, registers the components in the user's registry and the file type, the
       programs and the actions with the user's desktop; keeps a manifest of all of it
-  velmora_desktop.py uninstall --prefix P
-      undoes exactly what the manifest lists
+  velmora_desktop.py uninstall --prefix P [--purge]
+      undoes what the manifest lists, and the registrations the programs wrote on their first start;
+      keeps the log file and the suite's registry unless --purge
 
 Everything the desktop reads is looked up the freedesktop.org way: XDG_DATA_HOME (default ~/.local/share)
 and XDG_CONFIG_HOME (default ~/.config).
@@ -31,11 +32,17 @@ PROGRAM_DIR = "lib/velmora"
 MANIFEST = "install-manifest.json"
 STAGE_MARKER = ".velmora-stage"  # marks a folder generate may replace
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+LOG_FILE = "Ardent.zq_"
+# Nautilus reads scripts from the user's own folder only: they are installed here and copied from here.
+NAUTILUS_SCRIPTS = "share/velmora/nautilus-scripts"
+# Where a user's registration links the launchers when the prefix cannot be named unquoted.
+LINK_DIR = "velmora/bin"
+# The file type Sealdesk registers in the suite's registry on every start.
+PROG_ID = "Ardentum.EncryptedFile"
 # The two programs that face the user; every other .exe in the program folder is a component server.
 PROGRAMS = ("Sealdesk.exe", "Shredwell.exe")
 # The trees under a share folder that belong to the desktop registration.
-SHARE_TREES = ("applications", "mime/packages", "icons/hicolor", "nautilus/scripts", "kio/servicemenus",
-               "nemo/actions")
+SHARE_TREES = ("applications", "mime/packages", "icons/hicolor", "kio/servicemenus", "nemo/actions")
 
 
 def say(text):
@@ -50,6 +57,16 @@ def desktop_exec_arg(arg):
     return quoted.replace("\\", "\\\\").replace("%", "%%")
 
 
+# The characters a desktop entry's Exec must quote; a path with none of them is one word to every reader,
+# xdg-open's own (which takes the first blank-separated word as it stands) included.
+EXEC_RESERVED = set(' \t\n"\'\\><~|&;$*?#()`%')
+
+
+def exec_program(path):
+    """How an Exec line names a program: as it stands when it needs no quoting, else quoted."""
+    return desktop_exec_arg(path) if EXEC_RESERVED & set(path) else path
+
+
 def shell_quote(arg):
     return "'" + arg.replace("'", "'\\''") + "'"
 
@@ -62,15 +79,57 @@ def nemo_exec_arg(arg):
 # ---- the files ----------------------------------------------------------------------------------------
 
 LAUNCHER = """#!/bin/sh
-# Starts {exe} from the suite's program folder, every argument handed on as it came.
+# Starts {exe} from the suite's program folder. Answers --help, -h and no arguments with its usage;
+# every other command line is handed on as it came.
 here=$(dirname -- "$(readlink -f -- "$0")")
 program="$here/../{program_dir}/{exe}"
+usage() {{
+  cat <<'USAGE'
+{usage}USAGE
+}}
+if [ $# -eq 0 ]; then
+  usage >&2
+  exit 2
+fi
+case $1 in
+  -h|--help) usage; exit 0 ;;{extra}
+esac
 if [ ! -x "$program" ]; then
   echo "{name}: $program is not installed" >&2
   exit 127
 fi
 exec "$program" "$@"
 """
+
+SEALDESK_USAGE = """Usage: sealdesk /e PATH...      encrypt files and folders under a password
+       sealdesk /d FILE.zqf...  decrypt in place
+       sealdesk /v FILE.zqf...  decrypt a copy into your temporary folder and open it
+       sealdesk --install-nautilus-scripts
+                                add Encrypt, Decrypt and Shred to Nautilus's Scripts menu
+A window asks for the encryption method and the password. Decrypting needs the method the
+file was encrypted with. Errors go to the log file Ardent.zq_ (see "man sealdesk").
+"""
+
+SHREDWELL_USAGE = """Usage: shredwell PATH...  destroy files, and the files in folders, by overwriting them, then deleting them
+A window asks for the number of overwrite passes. On copy-on-write file systems and on
+flash storage, earlier copies of the data may survive (see "man shredwell").
+"""
+
+# Copies the Nautilus scripts into the user's folder, the only one Nautilus reads them from.
+INSTALL_NAUTILUS_SCRIPTS = """
+  --install-nautilus-scripts)
+    data=${{XDG_DATA_HOME:-}}
+    case $data in /*) ;; *) data=$HOME/.local/share ;; esac
+    mkdir -p "$data/nautilus/scripts" &&
+      cp -- "$here/../{scripts}/"* "$data/nautilus/scripts/" &&
+      echo "sealdesk: Nautilus's Scripts menu now has the suite's actions ($data/nautilus/scripts)"
+    exit ;;"""
+
+
+def launcher_script(exe, name):
+    extra = INSTALL_NAUTILUS_SCRIPTS.format(scripts=NAUTILUS_SCRIPTS) if name == "sealdesk" else ""
+    usage = SEALDESK_USAGE if name == "sealdesk" else SHREDWELL_USAGE
+    return LAUNCHER.format(exe=exe, name=name, program_dir=PROGRAM_DIR, usage=usage, extra=extra)
 
 MIME_PACKAGE = f"""<?xml version="1.0" encoding="UTF-8"?>
 <mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
@@ -105,16 +164,17 @@ def actions(bin_dir):
     shredwell = os.path.join(bin_dir, "shredwell")
     return [
         ("encrypt", "Encrypt with Sealdesk", sealdesk, "/e", "any", "files and folders"),
-        ("decrypt", "Decrypt with Sealdesk", sealdesk, "/d", "encrypted", "encrypted files"),
+        ("decrypt", "Decrypt with Sealdesk", sealdesk, "/d", "encrypted", "encrypted files and folders"),
         ("shred", "Shred with Shredwell", shredwell, None, "any", "files and folders"),
     ]
 
 
 def desktop_entries(bin_dir):
-    sealdesk = desktop_exec_arg(os.path.join(bin_dir, "sealdesk"))
-    shredwell = desktop_exec_arg(os.path.join(bin_dir, "shredwell"))
+    sealdesk = exec_program(os.path.join(bin_dir, "sealdesk"))
+    shredwell = exec_program(os.path.join(bin_dir, "shredwell"))
     # Not NoDisplay, although Sealdesk without a path shows nothing: file managers leave hidden entries out
-    # of their "Open with" lists, which is where it must be.
+    # of their "Open with" lists, which is where it must be. Shredwell is, since it acts on a selection
+    # only (the file managers' actions start it), and offering it to open a file would destroy that file.
     sealdesk_entry = f"""[Desktop Entry]
 Type=Application
 Version=1.4
@@ -146,6 +206,7 @@ Exec={shredwell} %F
 Icon=edit-delete
 Terminal=false
 Categories=Utility;FileTools;
+NoDisplay=true
 """
     return {SEALDESK_ENTRY: sealdesk_entry, SHREDWELL_ENTRY: shredwell_entry}
 
@@ -153,7 +214,7 @@ Categories=Utility;FileTools;
 def nautilus_script(title, launcher, switch, selection, what):
     keep = 'set -- "$@" "$name"'
     if selection == "encrypted":
-        keep = 'case $name in *.zqf) set -- "$@" "$name" ;; esac'
+        keep = 'case $name in *.zqf) set -- "$@" "$name" ;; *) if [ -d "$name" ]; then set -- "$@" "$name"; fi ;; esac'
     return NAUTILUS_SCRIPT.format(title=title, what=what, keep=keep, launcher=shell_quote(launcher),
                                   switch=f"{switch} " if switch else "")
 
@@ -169,7 +230,7 @@ def dolphin_menu(mime_types, items):
 
 def nemo_action(title, launcher, switch, selection, icon):
     exec_line = nemo_exec_arg(launcher) + (f" {switch}" if switch else "") + " %F"
-    match = f"Mimetypes={MIME_TYPE};" if selection == "encrypted" else "Extensions=any;"
+    match = f"Mimetypes={MIME_TYPE};inode/directory;" if selection == "encrypted" else "Extensions=any;"
     return f"""[Nemo Action]
 Name={title}
 Comment={title}
@@ -185,9 +246,8 @@ def share_files(prefix, icons_dir):
     """What goes under PREFIX besides the program folder: {relative path: (text or source file, mode)}."""
     bin_dir = os.path.join(prefix, "bin")
     files = {
-        "bin/sealdesk": (LAUNCHER.format(exe="Sealdesk.exe", name="sealdesk", program_dir=PROGRAM_DIR), 0o755),
-        "bin/shredwell": (LAUNCHER.format(exe="Shredwell.exe", name="shredwell", program_dir=PROGRAM_DIR),
-                          0o755),
+        "bin/sealdesk": (launcher_script("Sealdesk.exe", "sealdesk"), 0o755),
+        "bin/shredwell": (launcher_script("Shredwell.exe", "shredwell"), 0o755),
         "share/mime/packages/velmora.xml": (MIME_PACKAGE, 0o644),
     }
     for name, text in desktop_entries(bin_dir).items():
@@ -195,16 +255,15 @@ def share_files(prefix, icons_dir):
     icon_of = {"encrypt": APP_ICON, "decrypt": APP_ICON, "shred": "edit-delete"}
     dolphin_any, dolphin_encrypted = [], []
     for key, title, launcher, switch, selection, what in actions(bin_dir):
-        files[f"share/nautilus/scripts/{title}"] = (nautilus_script(title, launcher, switch, selection, what),
-                                                    0o755)
+        files[f"{NAUTILUS_SCRIPTS}/{title}"] = (nautilus_script(title, launcher, switch, selection, what), 0o755)
         files[f"share/nemo/actions/velmora-{key}.nemo_action"] = (
             nemo_action(title, launcher, switch, selection, icon_of[key]), 0o644)
         (dolphin_encrypted if selection == "encrypted" else dolphin_any).append(
             (key, title, launcher, switch, icon_of[key]))
-    # Dolphin runs service menus from the user's folders only when they are executable.
-    files["share/kio/servicemenus/velmora-files.desktop"] = (dolphin_menu("all/all;", dolphin_any), 0o755)
+    # Executable only in the user's folders, where Dolphin wants that (install() sees to it).
+    files["share/kio/servicemenus/velmora-files.desktop"] = (dolphin_menu("all/all;", dolphin_any), 0o644)
     files["share/kio/servicemenus/velmora-encrypted.desktop"] = (
-        dolphin_menu(f"{MIME_TYPE};", dolphin_encrypted), 0o755)
+        dolphin_menu(f"{MIME_TYPE};inode/directory;", dolphin_encrypted), 0o644)
     if icons_dir and os.path.isdir(icons_dir):
         for size in ICON_SIZES:
             png = os.path.join(icons_dir, f"{size}x{size}.png")
@@ -443,6 +502,36 @@ def existing(paths):
     return {p for p in paths if os.path.isdir(p)}
 
 
+def suite_folders(data_home):
+    """The suite's per-user folders: the registry's and drive C:'s (which the programs make on first use)."""
+    registry = os.environ.get("VELMORA_REGISTRY") or os.path.join(data_home, "velmora", "registry.db")
+    drive_c = os.environ.get("VELMORA_DRIVE_C") or os.path.join(data_home, "velmora", "drive_c")
+    return registry, drive_c
+
+
+def state_home():
+    return xdg_home("XDG_STATE_HOME", ".local/state")
+
+
+def link_launchers(prefix, data_home):
+    """Links to the launchers under a path an Exec line can name unquoted, for a prefix that cannot be;
+    None when no such path is at hand (the entries then name the launchers quoted)."""
+    link_dir = os.path.join(data_home, LINK_DIR)
+    if EXEC_RESERVED & set(link_dir):
+        say("xdg-open without a desktop cannot start a program under this prefix or data folder "
+            "(blanks, quotes or shell characters in the path); file managers can")
+        return None, []
+    os.makedirs(link_dir, exist_ok=True)
+    links = []
+    for name in ("sealdesk", "shredwell"):
+        link = os.path.join(link_dir, name)
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(os.path.join(prefix, "bin", name), link)
+        links.append(link)
+    return link_dir, links
+
+
 def install(args):
     prefix = os.path.abspath(args.prefix)
     problem = check_prefix(prefix)
@@ -454,16 +543,24 @@ def install(args):
     share = os.path.join(prefix, "share")
     copy_share = os.path.realpath(share) != os.path.realpath(data_home)
     earlier = read_manifest(prefix) or {}
+    awkward = bool(EXEC_RESERVED & set(os.path.join(prefix, "bin")))
 
-    # Which folders are there before, so that an uninstall removes only the folders this install made.
+    # Which folders are there before, so that an uninstall removes only the folders this install (or the
+    # programs' first start) made, once they are empty.
     layout = list(share_files(prefix, os.path.join(args.build, "desktop", "icons")))
-    layout += [f"{PROGRAM_DIR}/Encryption/x"]
+    layout += [f"{PROGRAM_DIR}/Encryption/x", "share/man/man1/x", "share/doc/velmora/x"]
     candidates = set()
     for rel in layout:
         candidates.update(ancestors(os.path.join(prefix, rel), os.path.dirname(prefix)))
         if copy_share and rel.startswith("share/"):
             candidates.update(ancestors(os.path.join(data_home, rel[len("share/"):]), os.path.dirname(data_home)))
     candidates.update(ancestors(os.path.join(config_home, "mimeapps.list"), os.path.dirname(config_home)))
+    registry, drive_c = suite_folders(data_home)
+    for path in (os.path.join(data_home, "nautilus", "scripts", "x"), os.path.join(data_home, LINK_DIR, "x"),
+                 registry, os.path.join(drive_c, "x")):
+        if path.startswith(data_home + os.sep):
+            candidates.update(ancestors(path, os.path.dirname(data_home)))
+    candidates.add(drive_c)
     before = existing(candidates)
 
     result = subprocess.run(["cmake", "--install", args.build, "--prefix", prefix], capture_output=True,
@@ -481,20 +578,36 @@ def install(args):
     components = register_components(program_dir)
 
     registered = []
-    if copy_share:
-        for path in files:
-            rel = os.path.relpath(path, share)
-            if rel.startswith(".."):
-                continue
-            if any(rel == tree or rel.startswith(tree + os.sep) for tree in SHARE_TREES):
-                target = os.path.join(data_home, rel)
-                os.makedirs(os.path.dirname(target), exist_ok=True)
-                shutil.copy2(path, target)
-                registered.append(target)
+    link_dir = None
+    if awkward:
+        link_dir, links = link_launchers(prefix, data_home)
+        registered += links
+    entries = desktop_entries(link_dir) if link_dir else {}
+    scripts = os.path.join(prefix, NAUTILUS_SCRIPTS)
+    for path in files:
+        rel = os.path.relpath(path, share)
+        target = None
+        if os.path.dirname(path) == scripts:
+            target = os.path.join(data_home, "nautilus", "scripts", os.path.basename(path))
+        elif copy_share and any(rel == tree or rel.startswith(tree + os.sep) for tree in SHARE_TREES):
+            target = os.path.join(data_home, rel)
+        if target is None:
+            continue
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        name = os.path.basename(path)
+        if rel.startswith("applications" + os.sep) and name in entries:
+            write_file(target, entries[name], 0o644)
+        else:
+            shutil.copy2(path, target)
+        registered.append(target)
+    # Dolphin runs service menus from the user's folders only when they are executable.
+    user_menus = os.path.join(data_home, "kio", "servicemenus")
+    for path in files + registered:
+        if os.path.dirname(path) == user_menus:
+            os.chmod(path, 0o755)
     refresh_databases(data_home)
     default = set_default_application(config_home, earlier.get("mimeapps"))
 
-    created = sorted(existing(candidates) - before, key=len, reverse=True)
     stale = [p for p in earlier.get("files", []) + earlier.get("registered", [])
              if p not in files and p not in registered and os.path.lexists(p)]
     for path in stale:  # what an earlier install had and this one no longer has
@@ -503,7 +616,8 @@ def install(args):
         "prefix": prefix,
         "files": files,
         "registered": registered,
-        "created_dirs": sorted(set(created) | set(earlier.get("created_dirs", [])), key=len, reverse=True),
+        "created_dirs": sorted((candidates - before) | set(earlier.get("created_dirs", [])), key=len,
+                               reverse=True),
         "components": components,
         "mimeapps": default,
         "data_home": data_home,
@@ -514,19 +628,129 @@ def install(args):
     return 0
 
 
+# ---- the suite's registry -----------------------------------------------------------------------------
+
+def registry_text(data):
+    """A value's data as text (the registry keeps strings as UTF-16 or UTF-8 bytes)."""
+    if isinstance(data, str):
+        return data
+    for encoding in ("utf-16-le", "utf-8"):
+        try:
+            text = data.decode(encoding)
+        except UnicodeDecodeError:
+            continue
+        if "\\" in text or "/" in text:
+            return text
+    return data.decode("utf-8", errors="replace")
+
+
+def names_folder(text, folder):
+    """True when registry text names a file in folder, in suite form (Z:\\...) or as a POSIX path."""
+    posix = text.replace("\\", "/")
+    for form in (folder, "Z:" + folder, "z:" + folder):
+        if form + "/" in posix:
+            return True
+    return False
+
+
+def forget_registrations(registry, program_dir):
+    """Deletes from the suite's registry every key that names a file of program_dir (the .zqf type that
+    Sealdesk registers on each start, and whatever class registration is left), then the keys that held
+    only those. Returns how many keys went."""
+    if not os.path.exists(registry):
+        return 0
+    import sqlite3
+    db = sqlite3.connect(registry, timeout=10)
+    try:
+        with db:
+            keys = {row[0]: (row[1], row[2]) for row in db.execute("SELECT id, parent, name FROM keys")}
+            doomed = {key for key, data in db.execute("SELECT key, data FROM vals")
+                      if names_folder(registry_text(data), program_dir)}
+            # The file type goes whole: its name and its extension's key, when they lead to it.
+            classes = 8
+            for key, (parent, name) in keys.items():
+                if parent == classes and name.lower() == PROG_ID.lower() and any(
+                        k in doomed for k in subtree(keys, key)):
+                    doomed.update(subtree(keys, key))
+                    for ext, (p, n) in keys.items():
+                        if p == classes and n.lower() == ".zqf":
+                            doomed.update(subtree(keys, ext))
+            # Parents left with neither values nor other subkeys go too (the roots, ids 1-8, stay).
+            changed = True
+            while changed:
+                changed = False
+                for key in list(doomed):
+                    parent = keys[key][0]
+                    if parent <= classes or parent in doomed:
+                        continue
+                    siblings = [k for k, (p, _) in keys.items() if p == parent and k not in doomed]
+                    values = db.execute("SELECT COUNT(*) FROM vals WHERE key = ?", (parent,)).fetchone()[0]
+                    if not siblings and not values:
+                        doomed.add(parent)
+                        changed = True
+            for key in doomed:
+                db.execute("DELETE FROM vals WHERE key = ?", (key,))
+                db.execute("DELETE FROM keys WHERE id = ?", (key,))
+        return len(doomed)
+    finally:
+        db.close()
+
+
+def subtree(keys, root):
+    result, todo = {root}, [root]
+    while todo:
+        parent = todo.pop()
+        for key, (p, _) in keys.items():
+            if p == parent and key not in result:
+                result.add(key)
+                todo.append(key)
+    return result
+
+
+def log_files(program_dir):
+    """Where the programs log: beside themselves, or in the user's state folder when that is read-only."""
+    return [os.path.join(program_dir, LOG_FILE), os.path.join(state_home(), "velmora", LOG_FILE)]
+
+
+def purge(program_dir, data_home):
+    """Removes the log files and the suite's registry, and the state folder when that leaves it empty."""
+    registry = suite_folders(data_home)[0]
+    for path in log_files(program_dir) + [registry + suffix for suffix in ("", "-journal", "-wal", "-shm")]:
+        if os.path.lexists(path):
+            os.remove(path)
+    for folder in (os.path.join(state_home(), "velmora"), os.path.join(data_home, "velmora")):
+        try:
+            os.rmdir(folder)
+        except OSError:
+            pass  # not there, or something else of the suite's is still in it
+    say("removed the log files and the suite's registry")
+
+
 def uninstall(args):
     prefix = os.path.abspath(args.prefix)
     manifest = read_manifest(prefix)
+    program_dir = os.path.join(prefix, PROGRAM_DIR)
     if manifest is None:
+        if args.purge:
+            purge(program_dir, xdg_home("XDG_DATA_HOME", ".local/share"))
+            # What an earlier uninstall left for the log: the program folder and its parents, when empty.
+            for folder in (program_dir, os.path.dirname(program_dir), prefix):
+                try:
+                    os.rmdir(folder)
+                except OSError:
+                    break
         say(f"nothing to uninstall: no Velmora installation at {prefix}")
         return 0
-    program_dir = os.path.join(prefix, PROGRAM_DIR)
+    data_home = manifest.get("data_home") or xdg_home("XDG_DATA_HOME", ".local/share")
     register_components(program_dir, unregister=True)
+    registry, drive_c = suite_folders(data_home)
+    forget_registrations(registry, program_dir)
     restore_default_application(manifest["mimeapps"])
     for path in manifest["registered"] + manifest["files"] + [os.path.join(program_dir, MANIFEST)]:
         if os.path.lexists(path):
             os.remove(path)
-    data_home = manifest.get("data_home") or xdg_home("XDG_DATA_HOME", ".local/share")
+    if args.purge:
+        purge(program_dir, data_home)
     # The databases the desktop tools wrote into folders this install made go with them.
     created = manifest["created_dirs"]
     mime_dir = os.path.join(data_home, "mime")
@@ -536,15 +760,15 @@ def uninstall(args):
     apps_dir = os.path.join(data_home, "applications")
     if apps_dir in created and os.path.isdir(apps_dir) and set(os.listdir(apps_dir)) <= {"mimeinfo.cache"}:
         shutil.rmtree(apps_dir, ignore_errors=True)
-    for folder in manifest["created_dirs"]:
+    for folder in sorted(created, key=len, reverse=True):
         try:
             os.rmdir(folder)
         except OSError:
-            pass  # not empty: something of the user's (or the log file) is in it
+            pass  # not there, or not empty: something of the user's (or the log file) is in it
     refresh_databases(data_home)
-    log = os.path.join(program_dir, "Ardent.zq_")
-    if os.path.exists(log):
-        say(f"kept the log file {log}")
+    kept = [path for path in log_files(program_dir) if os.path.exists(path)]
+    if kept:
+        say(f"kept the log file {' and '.join(kept)} (--purge removes it, and the suite's registry)")
     say(f"uninstalled from {prefix}")
     return 0
 
@@ -561,6 +785,8 @@ def main():
     inst.add_argument("--build", required=True)
     uninst = commands.add_parser("uninstall")
     uninst.add_argument("--prefix", required=True)
+    uninst.add_argument("--purge", action="store_true",
+                        help="also remove the log file and the suite's registry")
     args = parser.parse_args()
     return {"generate": generate, "install": install, "uninstall": uninstall}[args.command](args)
 

@@ -75,24 +75,49 @@ class Sandbox:
 
 def read_key_file(path):
     """A desktop-style key file: {group: {key: value}}, with the string escapes undone."""
-    groups, group = {}, None
     with open(path, encoding="utf-8") as f:
-        for line in f.read().splitlines():
-            if line.startswith("["):
-                group = groups.setdefault(line.strip("[]"), {})
-            elif "=" in line and group is not None:
-                key, _, value = line.partition("=")
-                out, i = [], 0
-                while i < len(value):
-                    if value[i] == "\\" and i + 1 < len(value):
-                        out.append({"s": " ", "n": "\n", "t": "\t", "r": "\r", "\\": "\\"}.get(value[i + 1],
-                                                                                       "\\" + value[i + 1]))
-                        i += 2
-                    else:
-                        out.append(value[i])
-                        i += 1
-                group[key.strip()] = "".join(out)
+        return read_key_file_text(f.read())
+
+
+def read_key_file_text(text):
+    groups, group = {}, None
+    for line in text.splitlines():
+        if line.startswith("["):
+            group = groups.setdefault(line.strip("[]"), {})
+        elif "=" in line and group is not None:
+            key, _, value = line.partition("=")
+            out, i = [], 0
+            while i < len(value):
+                if value[i] == "\\" and i + 1 < len(value):
+                    out.append({"s": " ", "n": "\n", "t": "\t", "r": "\r", "\\": "\\"}.get(value[i + 1],
+                                                                                   "\\" + value[i + 1]))
+                    i += 2
+                else:
+                    out.append(value[i])
+                    i += 1
+            group[key.strip()] = "".join(out)
     return groups
+
+
+def utf8(name):
+    try:
+        name.decode("utf-8")
+        return True
+    except UnicodeDecodeError:
+        return False
+
+
+def registry_names(registry, folder):
+    """The values in the suite's registry that name a file in folder."""
+    if not os.path.exists(registry):
+        return []
+    import sqlite3
+    db = sqlite3.connect(registry)
+    try:
+        return [(key, name) for key, name, data in db.execute("SELECT key, name, data FROM vals")
+                if vd.names_folder(vd.registry_text(data), folder)]
+    finally:
+        db.close()
 
 
 def nemo_command(exec_line, paths):
@@ -210,7 +235,7 @@ class GeneratedFilesTest(unittest.TestCase):
         bin_dir = os.path.join(self.PREFIX, "bin")
         nemo = os.path.join(self.out, "share", "nemo", "actions")
         expected = {"velmora-encrypt": ("sealdesk", ["/e"], "Extensions"),
-                    "velmora-decrypt": ("sealdesk", ["/d"], "Mimetypes"),
+                    "velmora-decrypt": ("sealdesk", ["/d"], "Mimetypes"),  # and folders
                     "velmora-shred": ("shredwell", [], "Extensions")}
         for name, (launcher, switch, match) in expected.items():
             action = read_key_file(os.path.join(nemo, name + ".nemo_action"))["Nemo Action"]
@@ -225,10 +250,17 @@ class GeneratedFilesTest(unittest.TestCase):
         self.assertEqual(files["Desktop Action encrypt"]["Name"], "Encrypt with Sealdesk")
         self.assertEqual(files["Desktop Action shred"]["Name"], "Shred with Shredwell")
         encrypted = read_key_file(os.path.join(menus, "velmora-encrypted.desktop"))
-        self.assertEqual(encrypted["Desktop Entry"]["MimeType"], TYPE + ";")
+        self.assertEqual(encrypted["Desktop Entry"]["MimeType"], TYPE + ";inode/directory;")
         self.assertEqual(encrypted["Desktop Action decrypt"]["Name"], "Decrypt with Sealdesk")
-        for name in os.listdir(menus):
-            self.assertTrue(os.access(os.path.join(menus, name), os.X_OK), name)
+
+    def test_a_prefix_without_reserved_characters_is_named_unquoted(self):
+        # xdg-open without a desktop takes the first blank-separated word of Exec as it stands.
+        entries = vd.desktop_entries("/usr/bin")
+        seal = read_key_file_text(entries["velmora-sealdesk.desktop"])
+        self.assertEqual(seal["Desktop Entry"]["Exec"], "/usr/bin/sealdesk /v %F")
+        self.assertEqual(seal["Desktop Action encrypt"]["Exec"], "/usr/bin/sealdesk /e %F")
+        shred = read_key_file_text(entries["velmora-shredwell.desktop"])
+        self.assertEqual(shred["Desktop Entry"]["Exec"], "/usr/bin/shredwell %F")
 
     def test_prefix_that_desktop_entries_cannot_name_is_refused(self):
         self.assertIsNotNone(vd.check_prefix("/tmp/a\nb"))
@@ -334,7 +366,13 @@ class InstallTest(unittest.TestCase):
             self.assertEqual(result.stdout.split()[-1:], ["b:true"], result.stdout + result.stderr)
         with open(plain, "rb") as a, open(plain + ".out", "rb") as b:
             self.assertEqual(a.read(), b.read())
+        # Sealdesk's first start registers the .zqf type in the suite's registry, naming itself.
+        sealdesk = os.path.join(program_dir, "Sealdesk.exe")
+        if os.path.exists(sealdesk):
+            self.box.run([sealdesk], env=dict(self.box.env, QT_QPA_PLATFORM="offscreen"), timeout=60)
+        self.assertTrue(registry_names(self.box.env["VELMORA_REGISTRY"], program_dir))
         self.place_stand_ins()
+        self.check_launchers()
 
         apps = os.path.join(self.box.data_home, "applications")
         for name in ("velmora-sealdesk.desktop", "velmora-shredwell.desktop"):
@@ -359,6 +397,22 @@ class InstallTest(unittest.TestCase):
             argv = self.box.recorded(lambda: self.box.run(["gio", "open", path], check=True))
             self.assertEqual(argv, [b"/v", path])
 
+        # xdg-open itself, as programs and the guided first run call it, on every desktop it tells apart. The
+        # prefix needs quoting, so the entries name links under the data folder.
+        desktops = ["", "GNOME", "XFCE"] + (["KDE"] if shutil.which("kde-open5") or shutil.which("kde-open")
+                                            else [])
+        for desktop in desktops:
+            env = dict(self.box.env, DISPLAY=os.environ.get("DISPLAY", ":99"))
+            if desktop:
+                env["XDG_CURRENT_DESKTOP"] = desktop
+            for path in paths:
+                if not desktop and not utf8(path):
+                    # Without a desktop, xdg-mime asks File::MimeInfo's mimetype, which refuses a name that
+                    # is not text in the locale's encoding before any entry is read.
+                    continue
+                argv = self.box.recorded(lambda: self.box.run(["xdg-open", path], env=env, check=True))
+                self.assertEqual(argv, [b"/v", path], f"desktop {desktop or 'none'}")
+
         # The Sealdesk entry's actions, read by GLib as any launcher reads them.
         entry = os.path.join(apps, "velmora-sealdesk.desktop")
         for action, switch in (("decrypt-here", b"/d"), ("encrypt", b"/e")):
@@ -372,7 +426,7 @@ class InstallTest(unittest.TestCase):
         selection = paths + [folder]
         scripts = os.path.join(os.fsencode(self.box.data_home), b"nautilus", b"scripts")
         for title, expected in ((b"Encrypt with Sealdesk", [b"/e"] + selection),
-                                (b"Decrypt with Sealdesk", [b"/d"] + paths),
+                                (b"Decrypt with Sealdesk", [b"/d"] + selection),
                                 (b"Shred with Shredwell", selection)):
             names = [os.path.basename(p) for p in selection]  # Nautilus passes names relative to the folder
             script = os.path.join(scripts, title)
@@ -386,11 +440,12 @@ class InstallTest(unittest.TestCase):
         menus = os.path.join(self.box.data_home, "kio", "servicemenus")
         for menu, action, expected in (("velmora-files", "encrypt", [b"/e"] + selection),
                                        ("velmora-files", "shred", selection),
-                                       ("velmora-encrypted", "decrypt", [b"/d"] + paths)):
+                                       ("velmora-encrypted", "decrypt", [b"/d"] + selection)):
             exec_line = read_key_file(os.path.join(menus, menu + ".desktop"))[f"Desktop Action {action}"]["Exec"]
-            files = paths if action == "decrypt" else selection
-            argv = self.box.recorded(lambda: self.launch_exec(exec_line, files))
+            argv = self.box.recorded(lambda: self.launch_exec(exec_line, selection))
             self.assertEqual(argv, expected, action)
+        for name in os.listdir(menus):  # Dolphin runs menus from the user's folders only when executable
+            self.assertTrue(os.access(os.path.join(menus, name), os.X_OK), name)
 
         # Install over the first, on a desktop without the database tools: explained, not fatal.
         bare = os.path.join(self.box.root, "bare-bin")
@@ -414,15 +469,38 @@ class InstallTest(unittest.TestCase):
             path = os.path.join(self.prefix, vd.PROGRAM_DIR, exe)
             if path not in installed and os.path.exists(path):
                 os.remove(path)
-        self.tool("uninstall", "--prefix", self.prefix)
-        self.assertFalse(os.path.exists(self.prefix))
+        # A log file the programs wrote stays, and so does the registry, until --purge.
+        log = os.path.join(self.prefix, vd.PROGRAM_DIR, vd.LOG_FILE)
+        with open(log, "w") as f:
+            f.write("2,Sealdesk,mMain,Main,01/02/26 10:11:12,An error,5\r\n")
+        out = self.tool("uninstall", "--prefix", self.prefix)
+        self.assertIn(f"kept the log file {log}", out)
+        self.assertEqual([os.path.join(d, f) for d, _, fs in os.walk(self.prefix) for f in fs], [log])
         with open(os.path.join(self.box.config_home, "mimeapps.list")) as f:
             self.assertEqual(f.read(), self.USER_MIMEAPPS)
-        # The sandbox's data folder had nothing before, so nothing is left in it.
+        # The sandbox's data folder had nothing before, so nothing is left in it; no registration names the
+        # deleted programs, and the folder drive C: stood for is gone with them.
         self.assertEqual([os.path.join(d, f) for d, _, fs in os.walk(self.box.data_home) for f in fs], [])
+        self.assertEqual(registry_names(self.box.env["VELMORA_REGISTRY"], program_dir), [])
+        self.assertFalse(os.path.exists(self.box.env["VELMORA_DRIVE_C"]))
         query = self.box.run(["xdg-mime", "query", "filetype", paths[1]], text=True)
         self.assertNotEqual(query.stdout.strip(), TYPE)
+        self.tool("uninstall", "--prefix", self.prefix, "--purge")
+        self.assertFalse(os.path.exists(self.prefix))
+        self.assertFalse(os.path.exists(self.box.env["VELMORA_REGISTRY"]))
         self.assertIn("nothing to uninstall", self.tool("uninstall", "--prefix", self.prefix))
+
+    def check_launchers(self):
+        """Usage for --help, -h and no arguments; every other command line reaches the program as it is."""
+        for name, program_usage in (("sealdesk", "Usage: sealdesk /e PATH"), ("shredwell", "Usage: shredwell")):
+            launcher = os.path.join(self.prefix, "bin", name)
+            for args, status in ((["--help"], 0), (["-h"], 0), ([], 2)):
+                result = self.box.run([launcher, *args], text=True)
+                self.assertEqual(result.returncode, status, (name, args))
+                self.assertIn(program_usage, result.stdout if status == 0 else result.stderr)
+            for args in (["/?"], ["/e", "--help"], ["-x", "a b"], ["--"]):
+                argv = self.box.recorded(lambda: self.box.run([launcher, *args], check=True))
+                self.assertEqual(argv, [a.encode() for a in args], (name, args))
 
     def launch_exec(self, exec_line, files):
         """Launches an Exec line with files through GLib, as a desktop launcher does."""

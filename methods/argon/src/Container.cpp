@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "MethodErrors.h"
-#include "StreamKey.h"
+#include "StreamKey.h"  // kKeyBytes
+#include "argon/MethodErrors.h"
 
 namespace velmora::argonbox {
 namespace {
@@ -32,22 +32,15 @@ AdditionalData additionalData(bool firstChunk, const std::array<std::uint8_t, kH
 
 }  // namespace
 
-void seal(ByteSource& plain, ByteSink& sealed, const SecureBytes& password, const Parameters& parameters,
+void seal(ByteSource& plain, ByteSink& sealed, const ContainerHeader& header, const SecureBytes& key,
           ChunkObserver& observer) {
-    // A writer keeps to the bounds every reader enforces: no file of ours is one a reader must refuse.
-    if (!parameters.acceptable()) raiseMethodError(methodError::UnsupportedParameters);
-    ContainerHeader header{parameters, {}};
-    requireSodium();
-    randombytes_buf(header.salt.data(), header.salt.size());
+    const Parameters& parameters = header.parameters;
     const std::array<std::uint8_t, kHeaderBytes> headerBytes = header.bytes();
 
+    // A random stream header of its own for every container, whatever key it shares with others.
     StreamState state;
     std::array<std::uint8_t, kStreamHeaderBytes> streamHeader{};
-    {
-        const SecureBytes key = streamKey(password, header);
-        crypto_secretstream_xchacha20poly1305_init_push(&state.value, streamHeader.data(),
-                                                        key.bytes().data());
-    }
+    crypto_secretstream_xchacha20poly1305_init_push(&state.value, streamHeader.data(), key.bytes().data());
     sealed.write(headerBytes);
     sealed.write(streamHeader);
 
@@ -83,15 +76,12 @@ ContainerStart readStart(ByteSource& sealed) {
     return start;
 }
 
-void openChunks(const ContainerStart& start, ByteSource& sealed, ByteSink& plain, const SecureBytes& password,
+void openChunks(const ContainerStart& start, ByteSource& sealed, ByteSink& plain, const SecureBytes& key,
                 ChunkObserver& observer) {
     StreamState state;
-    {
-        const SecureBytes key = streamKey(password, start.header);
-        if (crypto_secretstream_xchacha20poly1305_init_pull(&state.value, start.streamHeader.data(),
-                                                            key.bytes().data()) != 0)
-            raiseMethodError(methodError::WrongPasswordOrDamaged);
-    }
+    if (crypto_secretstream_xchacha20poly1305_init_pull(&state.value, start.streamHeader.data(),
+                                                        key.bytes().data()) != 0)
+        raiseMethodError(methodError::WrongPasswordOrDamaged);
     const std::size_t chunkBytes = start.header.parameters.chunkBytes;
     const std::uint64_t total = sealed.size() > kPrefixBytes ? sealed.size() - kPrefixBytes : 0;
     observer.progressed(0, total);

@@ -6,21 +6,14 @@
 #include <cstdint>
 
 #include "ContainerHeader.h"
-#include "SecureBytes.h"
-#include "Streams.h"
+#include "argon/SecureBytes.h"
+#include "argon/Streams.h"
 
 namespace velmora::argonbox {
 
-// Told after the key is derived (done 0) and after every chunk: bytes done of the total, counted in the
-// plain bytes when sealing and in the chunk bytes when opening.
-class ChunkObserver {
-  public:
-    virtual ~ChunkObserver() = default;
-    virtual void progressed(std::uint64_t done, std::uint64_t total) = 0;
-};
-
-// Encrypts everything the source holds under a fresh random salt and stream header.
-void seal(ByteSource& plain, ByteSink& sealed, const SecureBytes& password, const Parameters& parameters,
+// Encrypts everything the source holds into a container with this header, under the header's stream key
+// (DerivedKeys) and a fresh random stream header.
+void seal(ByteSource& plain, ByteSink& sealed, const ContainerHeader& header, const SecureBytes& key,
           ChunkObserver& observer);
 
 // The start of a container, read before anything is written: NotThisMethod, UnsupportedParameters or
@@ -32,11 +25,11 @@ struct ContainerStart {
 };
 ContainerStart readStart(ByteSource& sealed);
 
-// Decrypts the chunks that follow the start into plain. WrongPasswordOrDamaged for a chunk that fails
-// authentication, a full chunk that is not tagged MESSAGE, a short one not tagged FINAL, and a missing
-// FINAL chunk; data after the FINAL chunk fails authentication with it. What plain received before such a
-// failure must not be used: callers commit it only when this returns.
-void openChunks(const ContainerStart& start, ByteSource& sealed, ByteSink& plain, const SecureBytes& password,
+// Decrypts the chunks that follow the start into plain, under the header's stream key. WrongPasswordOrDamaged
+// for a chunk that fails authentication, a full chunk that is not tagged MESSAGE, a short one not tagged
+// FINAL, and a missing FINAL chunk; data after the FINAL chunk fails authentication with it. What plain
+// received before such a failure must not be used: callers commit it only when this returns.
+void openChunks(const ContainerStart& start, ByteSource& sealed, ByteSink& plain, const SecureBytes& key,
                 ChunkObserver& observer);
 
 }  // namespace velmora::argonbox

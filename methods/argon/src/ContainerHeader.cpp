@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "MethodErrors.h"
+#include "argon/MethodErrors.h"
 
 namespace velmora::argonbox {
 namespace {

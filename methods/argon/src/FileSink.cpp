@@ -1,6 +1,6 @@
-#include "FileSink.h"
+#include "argon/FileSink.h"
 
-#include "MethodErrors.h"
+#include "argon/MethodErrors.h"
 #include "runtime/text.h"
 
 namespace velmora::argonbox {

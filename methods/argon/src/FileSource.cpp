@@ -1,9 +1,9 @@
-#include "FileSource.h"
+#include "argon/FileSource.h"
 
 #include <algorithm>
 #include <string>
 
-#include "MethodErrors.h"
+#include "argon/MethodErrors.h"
 #include "platform/files.h"
 #include "runtime/text.h"
 

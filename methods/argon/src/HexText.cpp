@@ -1,4 +1,4 @@
-#include "HexText.h"
+#include "argon/HexText.h"
 
 #include <sodium.h>
 

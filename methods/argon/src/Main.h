@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ContainerHeader.h"
+#include "DerivedKeys.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "component/EventSource.h"
@@ -21,8 +22,9 @@ class Main : public Dispatchable<Main> {
   public:
     static const ClassInfo& describe();
 
-    // What the plug-in writes: Parameters::defaults(). Other parameters serve tests that must not spend
-    // the default key derivation on every container; reading always follows the container's header.
+    // What the plug-in writes: Parameters::defaults(), under one salt per password for the object's life.
+    // Other parameters serve tests that must not spend the default key derivation on every container; reading
+    // always follows the container's header.
     Main();
     explicit Main(const Parameters& sealing);
 
@@ -48,16 +50,13 @@ class Main : public Dispatchable<Main> {
     bool FileExist(std::u16string& FileName);
 
   private:
-    class Reporter;
-
-    void yieldToQueue();
-
     std::vector<std::uint8_t> sealBytes(std::span<const std::uint8_t> plain, std::u16string_view password,
                                         const ObjectRef& handler);
     std::vector<std::uint8_t> openBytes(std::span<const std::uint8_t> sealed, std::u16string_view password,
                                         const ObjectRef& handler);
 
     Parameters m_sealing;
+    DerivedKeys m_keys;  // one derivation per password for all the containers of this object's life
     std::u16string m_methodName;
     Ref<SystemObject> m_system;
     EventSource m_events{*this};

@@ -1,4 +1,4 @@
-#include "MethodErrors.h"
+#include "argon/MethodErrors.h"
 
 #include "platform/win32types.h"
 

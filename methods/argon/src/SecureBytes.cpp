@@ -1,11 +1,11 @@
-#include "SecureBytes.h"
+#include "argon/SecureBytes.h"
 
 #include <sodium.h>
 
 #include <algorithm>
 #include <string>
 
-#include "MethodErrors.h"
+#include "argon/MethodErrors.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 

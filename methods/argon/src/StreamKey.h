@@ -6,7 +6,7 @@
 #include <span>
 
 #include "ContainerHeader.h"
-#include "SecureBytes.h"
+#include "argon/SecureBytes.h"
 
 namespace velmora::argonbox {
 

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "ArgonboxTestSupport.h"
-#include "MethodErrors.h"
+#include "argon/MethodErrors.h"
 #include "component/CreateObject.h"
 #include "component/hresult.h"
 #include "platform/library.h"

@@ -9,14 +9,14 @@
 #include <optional>
 
 #include "ArgonboxTestSupport.h"
-#include "testsupport/ChildProcess.h"
-#include "MethodErrors.h"
 #include "StreamKey.h"
+#include "argon/MethodErrors.h"
 #include "component/ClassInfo.h"
 #include "component/ComObject.h"
 #include "component/CreateObject.h"
 #include "component/hresult.h"
 #include "platform/library.h"
+#include "testsupport/ChildProcess.h"
 
 using namespace velmora;
 using namespace velmora::argonbox;
@@ -159,19 +159,20 @@ TEST(PlugInLibrary, RegistersAndOffersTheMethodInterface) {
     EXPECT_EQ(call(main, u"DecryptByte", in, key).arrayRef().bytes(), data);
 }
 
-// The build tree's own engine, which scans its own plug-in folder: Argonbox sorts before Blockrune.
-TEST(Engine, ListsTheMethodFirstAndUsesItWithTheDefaultParameters) {
+// The build tree's own engine, which scans its own plug-in folder, listed by name: Ageseal, Argonbox,
+// Blockrune.
+TEST(Engine, ListsTheMethodSecondAndUsesItWithTheDefaultParameters) {
     ASSERT_TRUE(registerLibrary(VELMORA_CIPHERCORE_PATH));
     {
         const ObjectRef engine = CreateObject(u"Ciphercore.EncryptObject");
         const ObjectRef methods = getProperty(engine, u"EncryptionMethods").toObject();
-        ASSERT_EQ(getProperty(methods, u"Count").toLong(), 2);
-        const ObjectRef first = getProperty(methods, u"Item", 1).toObject();
-        EXPECT_EQ(getProperty(first, u"Title").toString(), u" Argonbox");
-        EXPECT_EQ(getProperty(getProperty(first, u"obj").toObject(), u"MethodName").toString(),
+        ASSERT_EQ(getProperty(methods, u"Count").toLong(), 3);
+        const ObjectRef argon = getProperty(methods, u"Item", 2).toObject();
+        EXPECT_EQ(getProperty(argon, u"Title").toString(), u" Argonbox");
+        EXPECT_EQ(getProperty(getProperty(argon, u"obj").toObject(), u"MethodName").toString(),
                   u"XChaCha20-Poly1305 with Argon2id");
-        const ObjectRef second = getProperty(methods, u"Item", 2).toObject();
-        EXPECT_EQ(getProperty(second, u"Title").toString(), u" Blockrune");
+        const ObjectRef rune = getProperty(methods, u"Item", 3).toObject();
+        EXPECT_EQ(getProperty(rune, u"Title").toString(), u" Blockrune");
     }
 
     const fs::path dir = fs::path(std::getenv("TMPDIR")) / "engine";
@@ -184,7 +185,7 @@ TEST(Engine, ListsTheMethodFirstAndUsesItWithTheDefaultParameters) {
     const velmora::test::ProgramOutput out = velmora::test::runProgram(
         VELMORA_OBJCALL_PATH,
         {"--register", VELMORA_CIPHERCORE_PATH, "Ciphercore.EncryptObject", "IEventHandler:=sink",
-         "SelectedMethod=1", "EncryptFile(s:" + plain + ", s:" + sealedFile + ", s:correct horse)",
+         "SelectedMethod=2", "EncryptFile(s:" + plain + ", s:" + sealedFile + ", s:correct horse)",
          "DecryptFile(s:" + sealedFile + ", s:" + back + ")",
          "DecryptFile(s:" + foreign + ", s:" + back + ")"});
     ASSERT_EQ(out.status, 0) << out.text;

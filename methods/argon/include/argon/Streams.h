@@ -1,5 +1,5 @@
-// Where the container's chunks come from and go to: memory for the byte and string operations, files for
-// the file operations (FileSource, FileSink). Failures raise run-time errors.
+// Where a method's chunks come from and go to, and who hears of their progress: memory for the byte and
+// string operations, files for the file operations (FileSource, FileSink). Failures raise run-time errors.
 #pragma once
 
 #include <algorithm>
@@ -22,6 +22,14 @@ class ByteSink {
   public:
     virtual ~ByteSink() = default;
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
+};
+
+// Told after the key is derived (done 0) and after every chunk: bytes done of the total, counted in the
+// plain bytes when sealing and in the chunk bytes when opening.
+class ChunkObserver {
+  public:
+    virtual ~ChunkObserver() = default;
+    virtual void progressed(std::uint64_t done, std::uint64_t total) = 0;
 };
 
 class MemorySource final : public ByteSource {

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "Streams.h"
+#include "argon/Streams.h"
 #include "platform/handles.h"
 
 namespace velmora::argonbox {

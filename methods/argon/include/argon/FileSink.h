@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "Streams.h"
+#include "argon/Streams.h"
 #include "platform/ReplacementFile.h"
 #include "platform/WriteBehind.h"
 

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# EncryptFile / DecryptFile of the Ageseal plug-in through objcall against Debian's age (passphrase typed on
+# a pseudo-terminal) on the same file in one run: wall and CPU times and their ratios, each side opening
+# the other's file too; then the plug-in's peak memory on a large and a small file.
+#   bench/ageseal_vs_age.sh [build-dir] [size-in-MB] [large-size-in-MB]
+set -euo pipefail
+
+build=$(cd "${1:-build}" && pwd)
+size_mb=${2:-100}
+large_mb=${3:-1024}
+here=$(cd "$(dirname "$0")" && pwd)
+objcall=$build/bin/objcall
+plugin=$build/bin/Encryption/Ageseal.dll
+for tool in "$objcall" "$plugin" /usr/bin/time; do [ -e "$tool" ] || { echo "missing $tool" >&2; exit 1; }; done
+for tool in age python3; do command -v $tool >/dev/null || { echo "$tool missing: run scripts/setup" >&2; exit 1; }; done
+
+# A sandbox of our own: registry, drive C: and runtime folder never touch the user's.
+work=$(mktemp -d "${TMPDIR:-/tmp}/ageseal-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/runtime" "$work/data" "$work/c" && chmod 700 "$work/runtime"
+export VELMORA_REGISTRY=$work/registry.db VELMORA_DRIVE_C=$work/c XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
+"$objcall" --register "$plugin"
+
+password="benchmark password"
+head -c "$((size_mb * 1024 * 1024))" /dev/urandom > "$work/plain.bin"
+
+# Runs a command under /usr/bin/time; sets wall and cpu (user + system, seconds) and rss (KB).
+measure() {
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > "$work/out" 2>&1 || { cat "$work/out" >&2; exit 1; }
+    read -r wall user sys rss < "$work/time"
+    cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')
+}
+min() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
+plug() { measure "$objcall" Ageseal.Main "$1(\"$2\",\"$3\",\"$password\")"; grep -q '^b:true' "$work/out" || { cat "$work/out" >&2; exit 1; }; }
+runage() { read -r wall cpu < <(python3 "$here/agepty.py" "$password" age "$@" | tail -1); }
+
+# Rounds alternate between the tools so that a busy moment does not fall on one of them only; the best
+# round of each counts. Each decrypts the file the other wrote.
+rounds=${ROUNDS:-3}
+declare -A best
+keep() { best[$1]=$(min "${best[$1]:-}" "$2"); }
+for ((round = 0; round < rounds; round++)); do
+    rm -f "$work"/plain.zqf "$work"/plain.age "$work"/back.bin "$work"/age.bin
+    sync
+    plug EncryptFile "$work/plain.bin" "$work/plain.zqf"; keep aew "$wall"; keep aec "$cpu"
+    runage -p -o "$work/plain.age" "$work/plain.bin"; keep yew "$wall"; keep yec "$cpu"
+    plug DecryptFile "$work/plain.age" "$work/back.bin"; keep adw "$wall"; keep adc "$cpu"
+    runage -d -o "$work/age.bin" "$work/plain.zqf"; keep ydw "$wall"; keep ydc "$cpu"
+    cmp -s "$work/plain.bin" "$work/back.bin" || { echo "age's file differs when Ageseal opens it" >&2; exit 1; }
+    cmp -s "$work/plain.bin" "$work/age.bin" || { echo "Ageseal's file differs when age opens it" >&2; exit 1; }
+done
+rm -f "$work"/plain.zqf "$work"/plain.age "$work"/back.bin "$work"/age.bin
+
+row() { awk -v n="$1" -v a="${best[$2]}" -v y="${best[$3]}" \
+    'BEGIN { printf "%-12s %8.2fs %8.2fs %8.2f\n", n, a, y, a / y }'; }
+printf 'file: %d MB, best of %d alternating rounds\n' "$size_mb" "$rounds"
+printf '%-12s %9s %9s %8s\n' "" Ageseal "age" "x age"
+row "encrypt wall" aew yew; row "decrypt wall" adw ydw
+row "encrypt cpu" aec yec; row "decrypt cpu" adc ydc
+echo "target: <= 1.00 x age"
+
+# Peak memory: a large and a small file, each encrypted and decrypted once (scrypt's 256 MiB included).
+for mb in "$large_mb" 1; do
+    head -c "$((mb * 1024 * 1024))" /dev/urandom > "$work/m.bin"
+    plug EncryptFile "$work/m.bin" "$work/m.zqf"; er=$rss
+    plug DecryptFile "$work/m.zqf" "$work/m.back"; dr=$rss
+    cmp -s "$work/m.bin" "$work/m.back" || { echo "round trip differs ($mb MB)" >&2; exit 1; }
+    printf 'peak RSS, %5d MB file: encrypt %6.1f MB, decrypt %6.1f MB\n' "$mb" "$(awk -v r="$er" 'BEGIN{print r/1024}')" \
+        "$(awk -v r="$dr" 'BEGIN{print r/1024}')"
+    rm -f "$work/m.bin" "$work/m.zqf" "$work/m.back"
+done
+echo "target: the same on both files (scrypt's 256 MiB + a few MB)"

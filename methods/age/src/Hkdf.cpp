@@ -1,0 +1,42 @@
+#include "Hkdf.h"
+
+#include <sodium.h>
+
+namespace velmora::ageseal {
+namespace {
+
+// The state holds key material: wiped however the computation ends.
+struct HmacState {
+    crypto_auth_hmacsha256_state value;
+    ~HmacState() { sodium_memzero(&value, sizeof value); }
+};
+
+}  // namespace
+
+void hmacSha256(std::span<std::uint8_t, kHashBytes> out, std::span<const std::uint8_t> key,
+                std::span<const std::uint8_t> message) {
+    HmacState state;
+    crypto_auth_hmacsha256_init(&state.value, key.data(), key.size());
+    crypto_auth_hmacsha256_update(&state.value, message.data(), message.size());
+    crypto_auth_hmacsha256_final(&state.value, out.data());
+}
+
+argonbox::SecureBytes hkdfSha256(std::span<const std::uint8_t> ikm, std::span<const std::uint8_t> salt,
+                                 std::string_view info) {
+    // Extract: the pseudo-random key. HMAC pads a shorter key with zeros, so an empty salt is the RFC's
+    // string of zeros.
+    argonbox::SecureBytes prk(kHashBytes);
+    hmacSha256(prk.bytes().first<kHashBytes>(), salt, ikm);
+    // Expand, first block only: T(1) = HMAC(PRK, info || 0x01).
+    HmacState state;
+    crypto_auth_hmacsha256_init(&state.value, prk.bytes().data(), kHashBytes);
+    crypto_auth_hmacsha256_update(&state.value, reinterpret_cast<const unsigned char*>(info.data()),
+                                  info.size());
+    const unsigned char counter = 1;
+    crypto_auth_hmacsha256_update(&state.value, &counter, 1);
+    argonbox::SecureBytes okm(kHashBytes);
+    crypto_auth_hmacsha256_final(&state.value, okm.bytes().data());
+    return okm;
+}
+
+}  // namespace velmora::ageseal
