@@ -20,6 +20,9 @@ def sandboxed_environment(root):
         os.makedirs(folder, mode=0o700, exist_ok=True)
         env[name] = folder
     env["VELMORA_REGISTRY"] = os.path.join(root, "registry.db")
+    # No session bus: one autolaunched through the X server (dbus-x11) breaks the next program's X
+    # connection, and these runs need none.
+    env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
     env["VELMORA_DRIVE_C"] = os.path.join(root, "drive_c")
     os.makedirs(env["VELMORA_DRIVE_C"], exist_ok=True)
     return env

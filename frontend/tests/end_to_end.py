@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Sealdesk.exe in a real X server: files and a folder encrypted through the dialog a user types into,
-then decrypted back byte for byte; runs killed at random moments and two runs on one file at once, after
-which every name still tells the truth about its contents. Run under xvfb-run -a; every wait is bounded."""
+then decrypted back byte for byte; runs killed at random moments, after which every name still tells the
+truth about its contents. Run under xvfb-run -a; every wait is bounded."""
 import os
 import random
 import signal
@@ -24,6 +24,9 @@ def sandbox(root):
         env[name] = path
     env["VELMORA_REGISTRY"] = os.path.join(root, "registry.db")
     env.pop("QT_QPA_PLATFORM", None)
+    # No session bus: one autolaunched through the X server (dbus-x11) breaks the next program's X
+    # connection, and these runs need none.
+    env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
     return env
 
 
@@ -104,7 +107,7 @@ ENCRYPT_KEYS = [("type", PASSWORD), ("key", "Tab"), ("type", PASSWORD), ("key", 
 DECRYPT_KEYS = [("type", PASSWORD), ("key", "Return")]
 
 
-def killed_and_racing_runs(program, env, root):
+def killed_runs(program, env, root):
     folder = os.path.join(root, "races")
     os.makedirs(folder)
     originals = {f"big{i}.bin": os.urandom(12 << 20) for i in range(2)}
@@ -126,7 +129,7 @@ def killed_and_racing_runs(program, env, root):
         time.sleep(rng.uniform(0.0, 0.8))
         end(process, kill=True)
         names_tell_the_truth(folder, originals)
-    # Back to plain for the race; where a kill left both names, both are right and the plain one stays.
+    # Back to plain; where a kill left both names, both are right and the plain one stays.
     for name in originals:
         plain, encrypted = os.path.join(folder, name), os.path.join(folder, name + ".zqf")
         if os.path.exists(plain) and os.path.exists(encrypted):
@@ -137,20 +140,6 @@ def killed_and_racing_runs(program, env, root):
     names_tell_the_truth(folder, originals)
     for name in originals:
         assert os.path.exists(os.path.join(folder, name)), f"{name} did not come back"
-    # Two runs on the same file at once: one encrypts it, the other leaves it; one decryption restores it.
-    target = os.path.join(folder, "big0.bin")
-    first = start_typed(program, env, ["/e", target], ENCRYPT_KEYS[:-1])
-    second = start_typed(program, env, ["/e", target], ENCRYPT_KEYS[:-1])
-    for process in (first, second):
-        window = window_of(process, env)
-        xdotool(env, "windowfocus", "--sync", window)
-        xdotool(env, "key", "--window", window, "Return")
-    assert end(first, kill=False) == 0 and end(second, kill=False) == 0
-    names_tell_the_truth(folder, originals)
-    assert not os.path.exists(target) and os.path.exists(target + ".zqf"), "not encrypted exactly once"
-    assert end(start_typed(program, env, ["/d", target + ".zqf"], DECRYPT_KEYS), kill=False) == 0
-    with open(target, "rb") as f:
-        assert f.read() == originals["big0.bin"], "two runs encrypted one file twice"
 
 
 def main():
@@ -187,8 +176,8 @@ def main():
             with open(os.path.join(files, name), "rb") as f:
                 assert f.read() == data, f"{name} did not come back as it was"
             assert not os.path.exists(os.path.join(files, name + ".zqf"))
-        killed_and_racing_runs(program, env, root)
-    print("encrypted and restored", len(originals), "files; killed and racing runs left every name true")
+        killed_runs(program, env, root)
+    print("encrypted and restored", len(originals), "files; killed runs left every name true")
 
 
 if __name__ == "__main__":
