@@ -75,6 +75,7 @@ function(_velmora_install_deliverable_now target)
     string(APPEND destination /${rel})
   endif()
   install(TARGETS ${target} RUNTIME DESTINATION ${destination} LIBRARY DESTINATION ${destination})
+  add_dependencies(suite ${target})
 endfunction()
 
 # A shared library of one layer, with an ordinary Linux name (libvelmora-<name>.so).

@@ -186,6 +186,7 @@ Icon={APP_ICON}
 Terminal=false
 MimeType={MIME_TYPE};
 Categories=Utility;FileTools;
+Keywords=encrypt;decrypt;password;zqf;
 Actions=decrypt-here;encrypt;
 
 [Desktop Action decrypt-here]

@@ -115,6 +115,10 @@ void LocalServer::notifyIfFinished() {
     m_onFinished();
 }
 
+bool serverClientGone() noexcept {
+    return g_server && g_server->fd() < 0;
+}
+
 ServerLock::ServerLock() noexcept {
     ++g_locks;
 }

@@ -171,7 +171,11 @@ void frmMain::ctlNumberSelect1_Change() {
 }
 
 void frmMain::objFile_Progress(std::int16_t percent) {
-    if (m_objProgress) letProperty(m_objProgress, u"value", std::int32_t{percent});
+    m_progressValues.offer(percent);
+}
+
+void frmMain::showProgress(std::int32_t percent) {
+    if (m_objProgress) letProperty(m_objProgress, u"value", percent);
 }
 
 void frmMain::Button1_Click(int index) {

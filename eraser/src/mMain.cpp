@@ -1,5 +1,6 @@
 #include "mMain.h"
 
+#include "common/ApplicationLog.h"
 #include "common/CommandLine.h"
 #include "common/ComponentRegistration.h"
 #include "common/mCommandLine.h"
@@ -19,9 +20,8 @@ constexpr std::int32_t kCriticalError = 2;  // LogType CriticalError
 constexpr std::size_t kNamesShown = 20;     // in the closing message; the log holds them all
 
 void record(const ObjectRef& log, const RuntimeError& error) {
-    Variant display(true), sendEmail(false), type(kCriticalError);
-    call(log, u"Log", error.description(), u"Shredwell", u"mMain", u"Main", error.number(), display,
-         sendEmail, type);
+    logEntry(log,
+             {error.description(), u"Shredwell", u"mMain", u"Main", error.number(), true, kCriticalError});
 }
 
 // Every item the erase left is logged by name with its reason, and one closing message lists them, so that

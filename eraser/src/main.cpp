@@ -9,9 +9,13 @@
 
 int main(int argc, char** argv) {
     using namespace velmora;
-    // Taken before the application object sees argv: it would swallow items that look like its options.
+    // Every argument is the user's: the application object is given the program's name only.
     mCommandLine::setProcessArguments(argc, argv);
     GuiApplication app(argc, argv);
+    if (!app.displayOpened()) {
+        std::fprintf(stderr, "Shredwell: %s\n", app.noDisplayReason().c_str());
+        return 1;
+    }
     // The window hides while the erase runs; that is no reason to end.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     try {

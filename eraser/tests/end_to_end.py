@@ -25,6 +25,10 @@ def sandboxed_environment(root):
     env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
     env["VELMORA_DRIVE_C"] = os.path.join(root, "drive_c")
     os.makedirs(env["VELMORA_DRIVE_C"], exist_ok=True)
+    # The window must open on the X server the driver searches, whatever platform the caller's
+    # environment names.
+    for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY"):
+        env.pop(name, None)
     return env
 
 

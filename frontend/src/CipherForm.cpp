@@ -152,6 +152,7 @@ void CipherForm::setStatus(const std::u16string& text) {
 }
 
 void CipherForm::endProgress() {
+    m_client->flushProgress();
     call(m_progress, u"Terminate");
 }
 
@@ -184,6 +185,14 @@ void CipherForm::logLeftAlone(const std::u16string& path, std::uint32_t win32Err
             logError(u"Permission denied (the file cannot be read, or is read-only): " + path,
                      err::PermissionDenied, routine);
     }
+}
+
+void CipherForm::logWalkFailure(const std::u16string& path, std::uint32_t win32Error,
+                                const std::u16string& routine) const {
+    if (win32Error == ERROR_INVALID_NAME)
+        logLeftAlone(path, win32Error, routine);
+    else
+        logError(u"Permission denied: " + path, err::PermissionDenied, routine);
 }
 
 bool CipherForm::claimSource(SourceClaim& claim, const std::u16string& path,

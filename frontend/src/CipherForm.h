@@ -61,6 +61,9 @@ class CipherForm : public QDialog {
     // that exists but cannot be read, one another run holds. routine: the log's Routine.
     void logLeftAlone(const std::u16string& path, std::uint32_t win32Error,
                       const std::u16string& routine) const;
+    // What a folder walk could not reach: a folder it could not list, or a name it cannot carry.
+    void logWalkFailure(const std::u16string& path, std::uint32_t win32Error,
+                        const std::u16string& routine) const;
     // Claims the file before it is read; false (and logged) when it is left as it is.
     bool claimSource(SourceClaim& claim, const std::u16string& path, const std::u16string& routine) const;
     // The last step once the result stands under its new name: the source's name goes, unless the source

@@ -11,17 +11,18 @@ const ClassInfo& EngineClient::describe() {
 }
 
 void EngineClient::Progress(ObjectRef, std::int32_t Percent) {
-    if (m_progress) m_progress(Percent);
+    m_progress.offer(Percent);
 }
 
 bool EngineClient::Error(ObjectRef, std::int32_t Number, std::u16string Description, std::u16string Source) {
     ++m_errors;
+    m_progress.flush();  // the window shows where the run stood when the message comes
     if (m_error) m_error(Number, Description, Source);
     return false;
 }
 
 void EngineClient::detach() {
-    m_progress = {};
+    m_progress.detach();
     m_error = {};
 }
 

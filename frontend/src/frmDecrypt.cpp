@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "FolderWalk.h"
 #include "common/mCommandLine.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
@@ -89,6 +90,7 @@ void frmDecrypt::buttonClick(int index) {
 
 void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16string& tempDirectory,
                                  bool inPlace) {
+    if (inPlace && decryptedAsFolder(argument, tempDirectory)) return;
     const ObjectRef& file = mMain::shared().file;
     if (namesBackslashEntry(toUtf8(argument))) {
         logLeftAlone(argument, ERROR_INVALID_NAME, u"DecryptFile");
@@ -124,6 +126,27 @@ void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16s
     letProperty(file, u"FileName", copy);
     if (getProperty(file, u"Exists").toBool())
         call(file, u"FileExecute", std::u16string(), std::u16string(), std::u16string(u"C:\\"));
+}
+
+bool frmDecrypt::decryptedAsFolder(const std::u16string& argument, const std::u16string& tempDirectory) {
+    const DWORD attributes = GetFileAttributesA(toUtf8(argument).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // A link to a folder is left as it is, like the links inside folders.
+    if (FolderWalk::isSymbolicLink(argument)) return true;
+    const ObjectRef& directory = mMain::shared().directory;
+    letProperty(directory, u"Path", argument);
+    if (!getProperty(directory, u"Exists").toBool()) return true;
+    // Each folder is listed whole before its files change names, so no result is met a second time;
+    // every file is then taken exactly as if it had been named on the command line.
+    FolderWalk::walk(
+        argument,
+        [&](const std::u16string& path) {
+            if (path.ends_with(u".zqf")) decryptArgument(path, tempDirectory, true);
+        },
+        [this](const std::u16string& unreachable, std::uint32_t error) {
+            logWalkFailure(unreachable, error, u"DecryptFolder");
+        });
+    return true;
 }
 
 bool frmDecrypt::decrypt(const std::u16string& source, const std::u16string& destination) {

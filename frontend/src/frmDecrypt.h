@@ -1,6 +1,7 @@
 // The decrypt dialog: a method and the password; then every encrypted file named on the command line is
 // decrypted in place and loses its ".zqf" ("/d"), or decrypted into the temporary directory and opened
-// there ("/v").
+// there ("/v"). With "/d" a folder stands for every encrypted file of its tree, walked as the encrypt
+// dialog walks one.
 #pragma once
 
 #include <QLineEdit>
@@ -20,6 +21,8 @@ class frmDecrypt final : public CipherForm {
 
   private:
     void decryptArgument(const std::u16string& argument, const std::u16string& tempDirectory, bool inPlace);
+    // True when the argument is a folder (not a link to one): its tree has been decrypted in place.
+    bool decryptedAsFolder(const std::u16string& argument, const std::u16string& tempDirectory);
     // DecryptFile with the stored key; a refusal that nobody explained is logged here.
     bool decrypt(const std::u16string& source, const std::u16string& destination);
 

@@ -23,6 +23,13 @@ constexpr char16_t kZqf[] = u".zqf";
 std::u16string text(const QLineEdit& box) {
     return box.text().toStdU16String();
 }
+
+// The whole 64-bit length: the file object's FileSize is a 32-bit number, which makes a file of 4 GiB
+// look empty and one of 3 GiB negative, and such files would stay in plain text without a word.
+// Looked up literally: as a search pattern, "*.bin" would answer with another file's length.
+std::uint64_t lengthOf(const std::u16string& path) {
+    return entryOf(toUtf8(path)).size;
+}
 }  // namespace
 
 frmEncrypt::frmEncrypt() : CipherForm(u"frmEncrypt") {
@@ -140,13 +147,10 @@ void frmEncrypt::encryptFolder(const std::u16string& folder) {
         folder,
         [this](const std::u16string& path) {
             letProperty(mMain::shared().file, u"FileName", path);
-            if (getProperty(mMain::shared().file, u"FileSize").toLong() > 0) encryptFile(path);
+            if (lengthOf(path) > 0) encryptFile(path);
         },
-        [this](const std::u16string& unreadable, std::uint32_t error) {
-            if (error == ERROR_INVALID_NAME)
-                logLeftAlone(unreadable, error, u"EncryptFolder");
-            else
-                logError(u"Permission denied: " + unreadable, err::PermissionDenied, u"EncryptFolder");
+        [this](const std::u16string& unreachable, std::uint32_t error) {
+            logWalkFailure(unreachable, error, u"EncryptFolder");
         });
 }
 

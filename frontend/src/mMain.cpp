@@ -3,6 +3,7 @@
 #include "mMain.h"
 
 #include "SuiteClasses.h"
+#include "common/ApplicationLog.h"
 #include "common/CommandLine.h"
 #include "common/mCommandLine.h"
 #include "component/CreateObject.h"
@@ -65,8 +66,7 @@ void setProgramDirectory(std::u16string folder) {
 
 void logError(const std::u16string& description, std::int32_t number, const std::u16string& objectName,
               const std::u16string& routine) {
-    call(shared().log, u"Log", description, std::u16string(u"Sealdesk"), objectName, routine, number, true,
-         false, kCriticalError);
+    logEntry(shared().log, {description, u"Sealdesk", objectName, routine, number, true, kCriticalError});
 }
 
 void Main() {

@@ -10,6 +10,15 @@ int main(int argc, char** argv) {
     using namespace velmora;
     mCommandLine::setProcessArguments(argc, argv);
     GuiApplication app(argc, argv);
+    if (!app.displayOpened()) {
+        std::fprintf(stderr, "Sealdesk: %s\n", app.noDisplayReason().c_str());
+        return 1;
+    }
+    // The shared objects go before the application object their windows need, on every way out: left to
+    // the static destructors they outlived it and freed what it had already freed.
+    struct ReleaseShared {
+        ~ReleaseShared() { mMain::shared() = {}; }
+    } releaseShared;
     try {
         mMain::Main();
     } catch (const RuntimeError& error) {
@@ -17,7 +26,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Sealdesk: %s\n", error.what());
         return 1;
     }
-    // The shared objects go before the application object their windows need.
-    mMain::shared() = {};
     return 0;
 }

@@ -137,6 +137,24 @@ TEST_F(DialogTest, EncryptsAFolderTreeButNotEmptyFilesHiddenOnesOrLinks) {
     EXPECT_EQ(logText(), "");
 }
 
+TEST_F(DialogTest, FilesOfFourGibibytesAndMoreInFoldersAreNotTakenForEmpty) {
+    // Sparse, and each with a folder at its encrypted name, so that the attempt shows in the log before
+    // a byte of them is read. A 32-bit size reads 4 GiB as 0 and 3 GiB as negative.
+    const fs::path root = m_files / "big";
+    for (const auto& [name, size] : {std::pair{"four.bin", 4ull << 30}, std::pair{"three.bin", 3ull << 30}}) {
+        writeFile(root / name, "");
+        fs::resize_file(root / name, size);
+        fs::create_directories(root / (std::string(name) + ".zqf"));
+    }
+    encrypt({root.string()}, QStringLiteral("secret"));
+    const std::string log = logText();
+    for (const char* name : {"four.bin.zqf,", "three.bin.zqf,"}) {
+        const std::size_t at = log.find(name);
+        ASSERT_NE(at, std::string::npos) << log;
+        EXPECT_NE(log.rfind("File already exists: ", at), std::string::npos) << log;
+    }
+}
+
 TEST_F(DialogTest, ANameInTheWayKeepsBothFilesAndIsReported) {
     writeFile(m_files / "a.txt", "plain a");
     writeFile(m_files / "a.txt.zqf", "someone else's file");
@@ -212,6 +230,40 @@ TEST_F(DialogTest, ViewDecryptsACopyIntoTheTempFolderAndOpensIt) {
     EXPECT_EQ(readFile(copy), "to be viewed");
     ASSERT_TRUE(processUntil([&] { return fs::exists(record); }));
     EXPECT_EQ(readFile(record), "to be viewed");
+}
+
+TEST_F(DialogTest, DecryptInPlaceTakesAFolderTreeAsTheEncryptDialogWalksIt) {
+    for (const QString& method : {kArgonMethod, kAesMethod}) {
+        SCOPED_TRACE(method.toStdString());
+        const fs::path root = m_files / "tree", outside = m_files / "outside";
+        for (const char* name : {"one.txt", "sub/two.txt", "sub/deeper/three.txt", "taken.txt"})
+            writeFile(root / name, name);
+        writeFile(outside / "kept.txt", "kept");
+        encrypt({root.string(), (outside / "kept.txt").string()}, QStringLiteral("secret"), method);
+        writeFile(root / "taken.txt", "someone else's");                 // the plain name is in the way
+        fs::copy_file(root / "one.txt.zqf", root / ".hidden.zqf");       // hidden entries are left out
+        fs::copy_file(root / "one.txt.zqf", root / "upper.ZQF");         // the ending is case-sensitive
+        fs::create_directory_symlink(outside, root / "linked-folder");  // links are never followed
+        const std::string kept = readFile(outside / "kept.txt.zqf");
+
+        decrypt("/v", {root.string()}, QStringLiteral("secret"), method);  // "/v" takes files only
+        EXPECT_TRUE(fs::exists(root / "one.txt.zqf"));
+        decrypt("/d", {root.string()}, QStringLiteral("secret"), method);
+
+        for (const char* name : {"one.txt", "sub/two.txt", "sub/deeper/three.txt"}) {
+            EXPECT_EQ(readFile(root / name), name);
+            EXPECT_FALSE(fs::exists(root / (std::string(name) + ".zqf"))) << name;
+        }
+        EXPECT_EQ(readFile(root / "taken.txt"), "someone else's");
+        EXPECT_TRUE(fs::exists(root / "taken.txt.zqf"));
+        EXPECT_NE(logText().find("File already exists: "), std::string::npos) << logText();
+        EXPECT_TRUE(fs::exists(root / ".hidden.zqf"));
+        EXPECT_TRUE(fs::exists(root / "upper.ZQF"));
+        EXPECT_EQ(readFile(outside / "kept.txt.zqf"), kept);
+        fs::remove_all(root);
+        fs::remove_all(outside);
+        fs::remove(logFile());
+    }
 }
 
 TEST_F(DialogTest, SkipsWhatIsNotAnEncryptedFile) {

@@ -23,7 +23,10 @@ def sandbox(root):
         os.makedirs(path, mode=0o700, exist_ok=True)
         env[name] = path
     env["VELMORA_REGISTRY"] = os.path.join(root, "registry.db")
-    env.pop("QT_QPA_PLATFORM", None)
+    # The window must open on the X server the driver searches, whatever platform the caller's
+    # environment names.
+    for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY"):
+        env.pop(name, None)
     # No session bus: one autolaunched through the X server (dbus-x11) breaks the next program's X
     # connection, and these runs need none.
     env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
@@ -41,11 +44,15 @@ def run_dialog(program, env, arguments, typed):
     try:
         window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", CAPTION).split()[0]
         xdotool(env, "windowfocus", "--sync", window)
+        # Typed as a keyboard types, into the window that has the focus. Aimed at the window instead
+        # ("--window"), xdotool sends a key's release as a plain event once the window has lost the focus,
+        # which Return does by ending the dialog: the server then holds the key down and repeats it into
+        # whatever window comes next.
         for kind, value in typed:
             if kind == "type":
-                xdotool(env, "type", "--window", window, "--delay", "5", value)
+                xdotool(env, "type", "--delay", "5", value)
             else:
-                xdotool(env, "key", "--window", window, value)
+                xdotool(env, "key", value)
         return process.wait(timeout=60)
     finally:
         if process.poll() is None:
@@ -178,6 +185,54 @@ def main():
             assert not os.path.exists(os.path.join(files, name + ".zqf"))
         killed_runs(program, env, root)
     print("encrypted and restored", len(originals), "files; killed runs left every name true")
+    with tempfile.TemporaryDirectory(prefix="sealdesk-e2e-") as root:
+        outlives_its_log_server(program, sandbox(root), root)
+
+
+def children(parent, name):
+    """Process ids of the running children of parent whose program file is called name."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            if int(fields[1]) == parent and os.path.basename(os.readlink(f"/proc/{pid}/exe")) == name:
+                found.append(int(pid))
+        except (OSError, IndexError, ValueError):
+            pass
+    return found
+
+
+def outlives_its_log_server(program, env, root):
+    """The log server killed under the running dialog: the next error is logged on standard error and
+    the program goes on to its normal end."""
+    plain = os.path.join(root, "taken.txt")
+    for path in (plain, plain + ".zqf"):  # the encrypted name is taken: an error to log
+        with open(path, "wb") as f:
+            f.write(b"keep")
+    process = subprocess.Popen([program, "/e", plain], env=env, stderr=subprocess.PIPE, text=True)
+    try:
+        window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", CAPTION).split()[0]
+        servers = children(process.pid, "Tracebook.exe")
+        assert len(servers) == 1, f"log servers: {servers}"
+        os.kill(servers[0], 9)
+        xdotool(env, "windowfocus", "--sync", window)
+        # Into the focused window, as run_dialog types.
+        xdotool(env, "type", "--delay", "5", PASSWORD)
+        xdotool(env, "key", "Tab")
+        xdotool(env, "type", "--delay", "5", PASSWORD)
+        xdotool(env, "key", "Return")
+        _, said = process.communicate(timeout=60)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+    assert process.returncode == 0, f"ended with {process.returncode}: {said}"
+    assert "File already exists" in said and "not logged" in said, said
+    for path in (plain, plain + ".zqf"):
+        with open(path, "rb") as f:
+            assert f.read() == b"keep", f"{path} changed"
+    print("went on without its log server")
 
 
 if __name__ == "__main__":

@@ -1,9 +1,19 @@
 #include "logging/LogFile.h"
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
 #include "platform/attributes.h"
 #include "platform/fileops.h"
 #include "platform/files.h"
 #include "platform/owned.h"
+#include "platform/paths.h"
 #include "platform/systeminfo.h"
 
 namespace velmora {
@@ -31,7 +41,37 @@ std::int64_t lengthOf(const std::string& path) {
     return static_cast<std::int64_t>(high) << 32 | low;
 }
 
+// No for a folder this process may not write to; yes for anything else (a missing folder loses the line
+// where it would have gone, as before).
+bool refusesWriting(const std::string& nativePath) {
+    if (faccessat(AT_FDCWD, nativePath.c_str(), W_OK, AT_EACCESS) == 0) return false;
+    return errno == EACCES || errno == EROFS || errno == EPERM;
+}
+
+std::string stateFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && *state == '/') return std::string(state) + "/velmora";
+    std::string home;
+    if (const char* value = std::getenv("HOME"); value && *value)
+        home = value;
+    else if (const passwd* user = getpwuid(geteuid()))
+        home = user->pw_dir;
+    return home + "/.local/state/velmora";
+}
+
 }  // namespace
+
+std::string logFileFor(const std::string& path) {
+    const std::string native = toNativePath(path);
+    if (native.empty()) return path;
+    if (!refusesWriting(containingFolder(native))) return path;
+    if (access(native.c_str(), F_OK) == 0 && !refusesWriting(native)) return path;
+    const std::string folder = stateFolder();
+    std::error_code ignored;  // a folder that cannot be made loses the line, as any unwritable log does
+    std::filesystem::create_directories(containingFolder(folder), ignored);
+    mkdir(folder.c_str(), 0700);
+    return toSuitePath(folder + native.substr(native.find_last_of('/')));
+}
 
 bool appendLogLine(const std::string& path, std::string_view bytes, std::int32_t maxFileSize) {
     if (bytes.empty() || path.empty()) return false;

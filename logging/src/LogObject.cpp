@@ -1,5 +1,8 @@
 #include "logging/LogObject.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "component/ClassBuilder.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
@@ -9,6 +12,7 @@
 #include "runtime/datetime.h"
 #include "runtime/format.h"
 #include "runtime/text.h"
+#include "ui/application.h"
 
 namespace velmora {
 namespace {
@@ -17,6 +21,13 @@ constexpr char16_t kNotSpecified[] = u"Not Specified";
 
 std::u16string number(std::int32_t value) {
     return fromUtf8(std::to_string(value));
+}
+
+// A line break inside a field would start a line of its own: a forged entry. Commas stay as they are.
+std::u16string field(std::u16string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }, u' ');
+    return text;
 }
 
 }  // namespace
@@ -52,8 +63,8 @@ std::string LogObject::logLine(std::int32_t type, const std::u16string& appName,
                                const std::u16string& objectName, const std::u16string& routine,
                                const std::u16string& description, std::int32_t errNumber) {
     const std::u16string stamp = Format(Variant(Now()), u"mm/dd/yy hh:nn:ss");
-    std::u16string line = number(type) + u"," + appName + u"," + objectName + u"," + routine + u"," + stamp +
-                          u"," + description + u",";
+    std::u16string line = number(type) + u"," + field(appName) + u"," + field(objectName) + u"," +
+                          field(routine) + u"," + stamp + u"," + field(description) + u",";
     if (type != Info && errNumber != 0) line += number(errNumber);
     return toUtf8(line) + "\r\n";
 }
@@ -63,9 +74,17 @@ void LogObject::Log(const std::u16string& Description, const std::u16string& App
                     bool& DisplayMessage, bool& SendEmail, std::int32_t& lType) {
     try {
         const std::string line = logLine(lType, AppName, ObjectName, Routine, Description, ErrNumber);
-        if (m_logToFile) appendLogLine(toUtf8(m_logFilename), line, m_maxFileSize);
+        if (m_logToFile) appendLogLine(logFileFor(toUtf8(m_logFilename)), line, m_maxFileSize);
         if (ErrNumber == 0) return;
         if (DisplayMessage) {
+            if (headlessServer()) {
+                // Nobody could see the dialog or press its buttons: the entry is in the file, and said
+                // where a person may read it.
+                std::fprintf(stderr, "[Error in %s] %s (%d, %s.%s)\n", toUtf8(AppName).c_str(),
+                             toUtf8(Description).c_str(), ErrNumber, toUtf8(ObjectName).c_str(),
+                             toUtf8(Routine).c_str());
+                return;
+            }
             // The new dialog takes over: "Send" on an earlier one no longer reaches this object.
             if (m_dialog) m_dialog->onSendEmail({});
             m_dialog = new frmMain();
@@ -104,7 +123,7 @@ void LogObject::sendBugReport(const std::u16string& appName, std::int32_t errNum
     letProperty(email, u"Password", m_emailPassword);
     letProperty(email, u"DisplayName", appName + u" - email bugs");
     call(email, u"AddRecipient", m_emailAddress, std::u16string(u"Bugs"), std::int16_t{1});
-    call(email, u"AddAttachment", m_logFilename);
+    call(email, u"AddAttachment", fromUtf8(logFileFor(toUtf8(m_logFilename))));
     letProperty(email, u"smtpServer", m_smtpServer);
     const std::u16string stamp = Format(Variant(Now()), u"mm/dd/yyyy hh:mm:ss");
     const std::u16string body = u"2," + appName + u"," + objectName + u"," + routine + u"," + stamp + u"," +

@@ -1,5 +1,5 @@
 // Tracebook.exe: the application log server. Serving runs the GUI event loop, which also serves the
-// bug-report dialogs between client calls; an open dialog keeps the process up.
+// bug-report dialogs between client calls; an open dialog keeps the process up where somebody can see it.
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
@@ -7,7 +7,6 @@
 #include "logging/Tracebook.h"
 #include "logging/frmMain.h"
 #include "ui/GuiApplication.h"
-#include "ui/headless.h"
 
 int main(int argc, char** argv) {
     using namespace velmora;
@@ -15,13 +14,13 @@ int main(int argc, char** argv) {
     const ServerCommand command = parseServerCommand(argc, argv);
     if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
 
-    // Logging needs no screen; a dialog asked for without one has nowhere to go but does no harm.
-    useOffscreenWithoutDisplay();
-    GuiApplication app(argc, argv);
+    // Logging needs no screen: without one the server runs headless, opening no dialog.
+    GuiApplication app(argc, argv, GuiApplication::Screen::Optional);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     LocalServer server(table, command.fd);
-    frmMain::setKeepAlive([] { return std::make_shared<ServerLock>(); });
-    server.onFinished([&app] { app.quit(); });
+    if (!app.headless()) frmMain::setKeepAlive([] { return std::make_shared<ServerLock>(); });
+    // exit, not quit: quit first asks every window to close and gives up while one stays.
+    server.onFinished([] { QCoreApplication::exit(0); });
     QSocketNotifier notifier(server.fd(), QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&server, &notifier] {
         server.servePending();

@@ -69,7 +69,8 @@ TEST_F(Logging, TheLineForEachKindOfEntry) {
         {1, 0, u"warning without", ",warning without,"},
         {1, 7, u"warning with", ",warning with,7"},
         {2, -2147221504, u"critical", ",critical,-2147221504"},
-        {9, 3, u"any type, any text\r\nverbatim", ",any type, any text\r\nverbatim,3"},
+        {9, 3, u"any type, any text", ",any type, any text,3"},
+        {2, 4, u"line\r\nbreaks\rand\nfeeds", ",line  breaks and feeds,4"},
         {2, 1, u"caf\u00e9", ",caf\xc3\xa9,1"},  // the ANSI code page here is UTF-8
     };
     for (const Case& c : cases) {
@@ -82,6 +83,16 @@ TEST_F(Logging, TheLineForEachKindOfEntry) {
         EXPECT_TRUE(std::regex_match(readFile(file), std::regex(expected))) << readFile(file);
     }
     EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(Logging, LineBreaksInAnyFieldCannotStartAForgedEntry) {
+    bool no = false;
+    std::int32_t type = 2;
+    object->Log(u"d\r\n2,Forged,x,y,01/01/01 00:00:00,z,", u"A\nB", u"O\rC", u"R\r\n", 7, no, no, type);
+    const std::string text = readFile(file);
+    EXPECT_TRUE(std::regex_match(
+        text, std::regex("2,A B,O C,R  ," + kStamp + ",d  2,Forged,x,y,01/01/01 00:00:00,z,,7\r\n")))
+        << text;
 }
 
 TEST_F(Logging, ADescriptionAloneTakesTheDefaults) {

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <ctime>
 #include <utility>
 
+#include "MailHeaders.h"
 #include "SmtpReplies.h"
 #include "base64.h"
 #include "component/ClassBuilder.h"
+#include "component/LocalServer.h"
 #include "net/PortlaneSocket.h"
 #include "platform/attributes.h"
 #include "platform/files.h"
@@ -18,8 +21,6 @@
 #include "platform/systeminfo.h"
 #include "platform/wininet.h"
 #include "runtime/Error.h"
-#include "runtime/datetime.h"
-#include "runtime/format.h"
 #include "runtime/text.h"
 
 namespace velmora {
@@ -72,12 +73,6 @@ std::u16string trimBlanks(const std::u16string& text) {
     const auto first = text.find_first_not_of(u' ');
     if (first == std::u16string::npos) return {};
     return text.substr(first, text.find_last_not_of(u' ') - first + 1);
-}
-
-// The name part of a path: after the last backslash, or the whole path.
-std::u16string fileTitle(const std::u16string& path) {
-    const auto slash = path.rfind(u'\\');
-    return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
 // Lines of the data that begin with "." get a second one, so that a line holding only "." does not end
@@ -139,7 +134,22 @@ std::string sessionFilePath() {
 std::string machineName() {
     char name[MAX_PATH] = {};
     DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) && size > 0 ? std::string(name, size) : std::string("localhost");
+    const std::string machine = GetComputerNameA(name, &size) && size > 0 ? std::string(name, size) : "";
+    return mail::isGreetingDomain(machine) ? machine : std::string("localhost");
+}
+
+// What follows HELO or EHLO: the domain given when it is one (text from a sender's address could carry
+// anything), else the machine's name.
+std::string greetingDomain(const std::string& domain) {
+    return mail::isGreetingDomain(domain) ? domain : machineName();
+}
+
+// A content identifier goes between angle brackets: it cannot hold them.
+std::string contentId(const std::u16string& id) {
+    std::string text = oneLine(id);
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '<' || c == '>'; }, '_');
+    return text;
 }
 
 std::u16string padLeft(const std::u16string& digits, std::size_t width) {
@@ -263,6 +273,7 @@ bool cSMTP::waitFor(const char* code) {
         }
         processWaitingMessages();
         if (m_pendingError) std::rethrow_exception(std::exchange(m_pendingError, nullptr));
+        if (serverClientGone()) return false;
         if (!m_replies->empty() || m_socketFailure.number != 0) continue;
         if (std::chrono::steady_clock::now() - start > limit) {
             statusUpdate(u"SMTP service error, timed out while waiting for response");
@@ -283,6 +294,7 @@ bool cSMTP::waitForEncryption() {
         }
         processWaitingMessages();
         if (m_pendingError) std::rethrow_exception(std::exchange(m_pendingError, nullptr));
+        if (serverClientGone()) return false;
         if (std::chrono::steady_clock::now() - start > limit) {
             statusUpdate(u"SMTP service error, timed out while waiting for response");
             return false;
@@ -323,7 +335,7 @@ bool cSMTP::Connect(const std::u16string& mvarRemoteServer, const std::u16string
     m_socket->Connect();
     if (!waitFor("220")) return false;
     statusUpdate(u"Connecting...");
-    const std::string domain = oneLine(strDomain);
+    const std::string domain = greetingDomain(oneLine(trimBlanks(strDomain)));
     if (m_requiresAuthentication) {
         if (!sendData("EHLO " + domain + kCrLf) || !waitFor("250")) return false;
         const bool offersTls =
@@ -409,12 +421,10 @@ bool cSMTP::SendEmail(const std::u16string& vsEmailSubject, const std::u16string
     }
     const std::string message = messageText(vsEmailSubject, vsEmailBodyOfMessage, parts);
 
+    // Connect greets with the machine's name when this is no domain (no address, an empty one).
     const std::u16string& from = m_fromEmail;
     const auto at = from.find(u'@');
-    std::u16string domain = at == std::u16string::npos ? from : from.substr(at + 1);
-    // An empty greeting is refused by every server; a sender without an address greets with the
-    // machine's name, as a client without a domain should.
-    if (trimBlanks(domain).empty()) domain = fromUtf8(machineName());
+    const std::u16string domain = at == std::u16string::npos ? std::u16string() : from.substr(at + 1);
     if (!Connect(m_remoteServer, domain)) {
         smtpError(u"Send", u"Can not connect to server", 2);
         return false;
@@ -429,7 +439,7 @@ bool cSMTP::SendEmail(const std::u16string& vsEmailSubject, const std::u16string
         statusUpdate(u"Sent Recipient Data");
     }
     sendData(std::string("data") + kCrLf);
-    if (waitFor("354")) sendData(dotStuffed(message));
+    if (waitFor("354")) sendData(dotStuffed(mail::withCrLf(message)));
     sendData(std::string(kCrLf) + "." + kCrLf);
     const bool delivered = waitFor("250");
     if (!delivered) return false;
@@ -449,15 +459,12 @@ std::string cSMTP::messageText(const std::u16string& subject, const std::u16stri
 }
 
 std::string cSMTP::headerBlock(const std::u16string& subject) const {
-    const Variant now(Now());
-    const std::string date = toUtf8(Format(now, u"Ddd")) + ", " + toUtf8(Format(now, u"dd Mmm YYYY")) + " " +
-                             toUtf8(Format(now, u"hh:mm:ss"));
     const MailRecip first = m_recipients.empty() ? MailRecip{} : m_recipients.front();
     std::string block;
-    block += "From: \"" + oneLine(m_fromName) + "\" <" + oneLine(m_fromEmail) + ">" + kCrLf;
-    block += "Date: " + date + kCrLf;
+    block += "From: " + mail::displayName(toUtf8(m_fromName)) + " <" + oneLine(m_fromEmail) + ">" + kCrLf;
+    block += "Date: " + mail::dateHeader(std::time(nullptr)) + kCrLf;
     block += std::string("X-Mailer: Qorvex v2e Mail") + kCrLf;
-    block += "To: \"" + oneLine(first.Name) + "\" <" + oneLine(first.Address) + ">" + kCrLf;
+    block += "To: " + mail::displayName(toUtf8(first.Name)) + " <" + oneLine(first.Address) + ">" + kCrLf;
     block += "Subject: " + oneLine(subject) + kCrLf;
     block += toUtf8(GetMIMEHeader(kBoundary16));
     return block;
@@ -495,14 +502,16 @@ std::string cSMTP::fileBytes(const std::u16string& path) {
 
 std::string cSMTP::attachmentPart(const std::u16string& path, const std::u16string& cid,
                                   const std::u16string& boundary) {
-    const std::string title = oneLine(fileTitle(path));
+    // Only the name travels: the folders it came from are nobody's business.
+    const std::u16string name = mail::fileTitle(path);
+    const std::string title = mail::quotedText(toUtf8(name));
     const std::string content = mail::base64Lines(fileBytes(path));
     std::string part;
     part.reserve(content.size() + 256);
     part += kCrLf;
     part += "--" + oneLine(boundary) + kCrLf;
     part += "Content-Type: application/octet-stream; name=\"" + title + "\"" + kCrLf;
-    part += "Content-ID: <" + oneLine(cid) + ">" + kCrLf;
+    part += "Content-ID: <" + contentId(cid == path ? name : cid) + ">" + kCrLf;
     part += std::string("Content-Transfer-Encoding: base64") + kCrLf;
     part += "Content-Disposition: attachment; filename=\"" + title + "\"" + kCrLf;
     part += kCrLf;

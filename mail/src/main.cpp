@@ -1,12 +1,11 @@
 // Postwire.exe: the mail server. It shows no window, but the SMTP client's waits run the event loop that
 // serves its socket, so it runs a GUI application object like the other servers; without a display it
-// runs on the offscreen platform.
+// runs headless.
 #include <QSocketNotifier>
 
 #include "component/LocalServer.h"
 #include "mail/Postwire.h"
 #include "ui/GuiApplication.h"
-#include "ui/headless.h"
 
 int main(int argc, char** argv) {
     using namespace velmora;
@@ -14,11 +13,11 @@ int main(int argc, char** argv) {
     const ServerCommand command = parseServerCommand(argc, argv);
     if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
 
-    useOffscreenWithoutDisplay();
-    GuiApplication app(argc, argv);
+    GuiApplication app(argc, argv, GuiApplication::Screen::Optional);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     LocalServer server(table, command.fd);
-    server.onFinished([&app] { app.quit(); });
+    // Also from inside a send that is still waiting for the mail server: its client has gone.
+    server.onFinished([] { QCoreApplication::exit(0); });
     QSocketNotifier notifier(server.fd(), QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&server, &notifier] {
         server.servePending();

@@ -63,9 +63,9 @@ std::string mimeHeader() {
            "Content-Type: text/html; charset=us-ascii\r\n" + "Content-Transfer-Encoding: 7bit\r\n";
 }
 
-std::string part(const std::string& path, const std::string& name, const std::string& base64Lines) {
+std::string part(const std::string& name, const std::string& base64Lines) {
     return std::string(kCrLf) + "--NextMimePart\r\n" + "Content-Type: application/octet-stream; name=\"" +
-           name + "\"\r\n" + "Content-ID: <" + path + ">\r\n" + "Content-Transfer-Encoding: base64\r\n" +
+           name + "\"\r\n" + "Content-ID: <" + name + ">\r\n" + "Content-Transfer-Encoding: base64\r\n" +
            "Content-Disposition: attachment; filename=\"" + name + "\"\r\n" + "\r\n" + base64Lines;
 }
 
@@ -83,14 +83,15 @@ TEST_F(Smtp, TheMessageArrivesByteForByteWithItsAttachmentsAndDotStuffedBody) {
     object->AddRecipient(u"bugs@example.test", u"Bugs", 1);
     object->AddRecipient(u"   ", u"Nobody", 1);  // blanks only: skipped
     object->AddRecipient(u"second@example.test", u"Second", 1);
-    // Attachment names are what follows the last backslash; a POSIX path is one name then.
+    // Attachment names and content identifiers are what follows the last separator of either kind.
     const std::string three = writeFile("three.bin", "abc");
     const std::string four = writeFile("four.bin", "abcd");
     const std::string fiftyOne = writeFile("fiftyone.bin", std::string(51, 'A'));
     const std::string fiftyTwo = writeFile("fiftytwo.bin", std::string(52, 'A'));
-    const std::string empty = writeFile("empty.bin", "");
-    for (const std::string& path : {three, four, fiftyOne, fiftyTwo, empty})
-        object->AddAttachment(fromUtf8(path));
+    writeFile("empty.bin", "");
+    for (const std::string& path : {three, four, fiftyOne, fiftyTwo}) object->AddAttachment(fromUtf8(path));
+    // The platform takes "\\" as a separator too.
+    object->AddAttachment(fromUtf8((folder.string() + "\\") + "empty.bin"));
     const std::string body = "<p>first</p>\r\n.\r\n..two dots\r\n.last";
 
     ASSERT_TRUE(object->SendEmail(u"Sealdesk - Bug Report", fromUtf8(body)));
@@ -102,18 +103,19 @@ TEST_F(Smtp, TheMessageArrivesByteForByteWithItsAttachmentsAndDotStuffedBody) {
               "RCPT TO:<second@example.test>\n");
     const std::string& data = messages[0].data;
     const std::string date = dateLineOf(data);
-    EXPECT_TRUE(std::regex_match(date, std::regex("Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] "
-                                                  "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
-                                                  "[0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\r\n")))
+    EXPECT_TRUE(
+        std::regex_match(date, std::regex("Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] "
+                                          "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+                                          "[0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9] [+-][0-9]{4}\r\n")))
         << date;
     const std::string expected = std::string("From: \"Sealdesk - email bugs\" <app@example.test>\r\n") +
                                  date + "X-Mailer: Qorvex v2e Mail\r\n" +
                                  "To: \"Bugs\" <bugs@example.test>\r\n" +
                                  "Subject: Sealdesk - Bug Report\r\n" + mimeHeader() + kCrLf + body + kCrLf +
-                                 part(three, three, "YWJj\r\n") + part(four, four, "YWJjZA==\r\n") +
-                                 part(fiftyOne, fiftyOne, repeat("QUFB", 17) + kCrLf) +
-                                 part(fiftyTwo, fiftyTwo, repeat("QUFB", 17) + kCrLf + "QQ==\r\n") +
-                                 part(empty, empty, "") + kCrLf + "--NextMimePart--\r\n";
+                                 part("three.bin", "YWJj\r\n") + part("four.bin", "YWJjZA==\r\n") +
+                                 part("fiftyone.bin", repeat("QUFB", 17) + kCrLf) +
+                                 part("fiftytwo.bin", repeat("QUFB", 17) + kCrLf + "QQ==\r\n") +
+                                 part("empty.bin", "") + kCrLf + "--NextMimePart--\r\n";
     EXPECT_EQ(data, expected);
     EXPECT_TRUE(log.hasStatus("Sent Recipient Data"));
     EXPECT_TRUE(log.hasStatus("Mail sent"));
@@ -242,6 +244,64 @@ TEST_F(Smtp, LineBreaksInHeaderValuesAndAddressesBecomeBlanks) {
     EXPECT_NE(data.find("Subject: Hello  Bcc: other@example.test\r\n"), std::string::npos);
     EXPECT_NE(data.find("From: \"Evil  Bcc: victim@example.test\" <app@example.test>\r\n"),
               std::string::npos);
+}
+
+TEST_F(Smtp, AQuoteInADisplayNameCannotForgeTheSender) {
+    SmtpTestServer server;
+    Ref<EmailObject> object = email(server);
+    object->setDisplayName(u"Boss\" <ceo@corp.test>, \\\"x");
+    object->AddRecipient(u"bugs@example.test", u"caf\u00e9 \"team\"", 1);
+    ASSERT_TRUE(object->SendEmail(u"subject", u"body"));
+    const auto messages = server.waitForMessages(1);
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string& data = messages[0].data;
+    EXPECT_EQ(data.rfind("From: \"Boss\\\" <ceo@corp.test>, \\\\\\\"x\" <app@example.test>\r\n", 0), 0u)
+        << data;
+    // Beyond ASCII the name goes as an encoded word: "café "team"" in UTF-8, in base64.
+    EXPECT_NE(data.find("\r\nTo: =?UTF-8?B?Y2Fmw6kgInRlYW0i?= <bugs@example.test>\r\n"), std::string::npos)
+        << data;
+}
+
+TEST_F(Smtp, BareLineEndsInTheBodyCannotEndTheDataEarly) {
+    SmtpTestServer server;
+    Ref<cSMTP> object = smtp(server);
+    object->setOmitHeader(true);
+    const std::string smuggled =
+        "MAIL FROM:<evil@example.test>\r\nRCPT TO:<victim@example.test>\r\nDATA\r\n"
+        "forged\r\n.\r\n";
+    ASSERT_TRUE(object->SendEmail(u"subject", fromUtf8("first\n.\r\n" + smuggled + "cr\rlf\n.dot\r\nend")));
+    const auto messages = server.waitForMessages(1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].data, "first\r\n.\r\n" + smuggled + "cr\r\nlf\r\n.dot\r\nend\r\n\r\n");
+    EXPECT_EQ(messages[0].session.find("evil@"), std::string::npos);
+    EXPECT_EQ(server.messages().size(), 1u);
+}
+
+TEST_F(Smtp, TheGreetingNamesADomainOrTheMachine) {
+    SmtpTestServer server;
+    // What a sender without a domain greets with: the machine's name.
+    const auto greetingFor = [&](const std::u16string& from) {
+        Ref<cSMTP> object = smtp(server, 5);
+        object->setFromEmail(from);
+        object->SendEmail(u"subject", u"body");
+        std::string greeting;
+        for (const RecordedEvent& event : log.named("StatusUpdate"))
+            if (event.args.at(0).rfind("DATASENT: HELO ", 0) == 0) greeting = event.args.at(0).substr(10);
+        return greeting;
+    };
+    const std::string machine = greetingFor(u"nobody");
+    EXPECT_TRUE(std::regex_match(machine, std::regex("HELO [A-Za-z0-9.-]+\r\n"))) << machine;
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"app@mail.example.test", "HELO mail.example.test\r\n"},
+        {u"app@[127.0.0.1]", "HELO [127.0.0.1]\r\n"},
+        {u"app@[IPv6:::1]", "HELO [IPv6:::1]\r\n"},
+        {u"app@example.org>  RCPT TO:<victim@example.test>", machine},
+        {u"app@-dash.test", machine},
+        {u"app@a..b", machine},
+        {u"app@[999.1.1.1]", machine},
+        {u"app@", machine},
+    };
+    for (const auto& [from, expected] : cases) EXPECT_EQ(greetingFor(from), expected) << toUtf8(from);
 }
 
 TEST_F(Smtp, OmitHeaderSendsOnlyTheBody) {

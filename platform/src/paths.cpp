@@ -100,6 +100,14 @@ std::string runtimeFolder() {
     return dir;
 }
 
+std::string privateTempFolder() {
+    const std::string runtime = runtimeFolder();
+    if (runtime.empty()) return {};
+    const std::string temp = runtime + "/temp";
+    mkdir(temp.c_str(), 0700);
+    return ownedPrivateFolder(temp) ? temp : std::string();
+}
+
 std::string toNativePath(std::string_view suitePath) {
     if (isUncPath(suitePath)) return {};
     suitePath = stripLongPrefix(suitePath);

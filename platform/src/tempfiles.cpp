@@ -19,8 +19,12 @@
 #include "textout.h"
 
 DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
+    // /tmp is shared by every user of the machine; decrypted copies land here, so without $TMPDIR the
+    // folder is the user's own, as on the platform the suite was written for.
     const char* tmp = std::getenv("TMPDIR");
-    std::string path = velmora::toSuitePath(tmp && *tmp ? tmp : "/tmp");
+    const std::string native = tmp && *tmp ? std::string(tmp) : velmora::privateTempFolder();
+    if (native.empty()) return velmora::failWith(EACCES), 0;
+    std::string path = velmora::toSuitePath(native);
     if (path.back() != '\\') path += '\\';
     return velmora::copyOut(path, lpBuffer, nBufferLength);
 }

@@ -16,15 +16,16 @@ int main(int argc, char** argv) {
     const ServerCommand command = parseServerCommand(argc, argv);
     if (command.action != ServerCommand::Action::Embedding) return runLocalServer(table, argc, argv);
 
-    GuiApplication app(argc, argv);
+    GuiApplication app(argc, argv, GuiApplication::Screen::Optional);
     // The server's life follows its objects and windows (onFinished below), not Qt's last-window rule:
     // a client still holding the object after the window closed must not find the server gone.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     registerClipResources(GetModuleHandleA(nullptr));
     LocalServer server(table, command.fd);
-    // A loaded progress window keeps the process up, whatever the client has released.
-    frmProgressBar::setKeepAlive([] { return std::make_shared<ServerLock>(); });
-    server.onFinished([&app] { app.quit(); });
+    // A loaded progress window keeps the process up, whatever the client has released, where somebody
+    // can see it.
+    if (!app.headless()) frmProgressBar::setKeepAlive([] { return std::make_shared<ServerLock>(); });
+    server.onFinished([] { QCoreApplication::exit(0); });
     QSocketNotifier notifier(server.fd(), QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&server, &notifier] {
         server.servePending();

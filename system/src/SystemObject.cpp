@@ -7,6 +7,7 @@
 #include "HostQueries.h"
 #include "ReleaseDetection.h"
 #include "SystemRecords.h"
+#include "runtime/Error.h"
 #include "runtime/stringfunctions.h"
 #include "runtime/text.h"
 
@@ -39,8 +40,11 @@ std::u16string SystemObject::cached(std::optional<std::u16string>& cache, Query 
 }
 
 std::u16string SystemObject::TempDirectory() {
-    return cached(m_tempDirectory,
-                  [this](char* buffer, DWORD size) { m_queries->getTempPath(size, buffer); });
+    // No folder at all (the private one is another user's or a link) must not turn into "", which would
+    // put decrypted copies into whatever the current folder is.
+    return cached(m_tempDirectory, [this](char* buffer, DWORD size) {
+        if (m_queries->getTempPath(size, buffer) == 0) raise(err::PermissionDenied);
+    });
 }
 
 std::u16string SystemObject::WindowsDirectory() {

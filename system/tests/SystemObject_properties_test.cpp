@@ -112,6 +112,22 @@ TEST_F(Properties, FolderAndComputerNamesAreAskedForOnceAndTrimmed) {
     EXPECT_EQ(g_counts.computer, 1);
 }
 
+TEST_F(Properties, NoTemporaryFolderIsAnErrorNotTheCurrentFolder) {
+    m_queries.getTempPath = [](DWORD, LPSTR buffer) -> DWORD {
+        buffer[0] = '\0';
+        return 0;
+    };
+    Ref<SystemObject> refused = makeObject<SystemObject>(m_queries);
+    for (int i = 0; i < 2; ++i) {  // a failure is not cached as ""
+        try {
+            refused->TempDirectory();
+            ADD_FAILURE() << "no error";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), err::PermissionDenied);
+        }
+    }
+}
+
 TEST_F(Properties, UserLocaleAndMemoryAreReadAfreshEveryTime) {
     for (int i = 0; i < 3; ++i) {
         m_system->UserLoggedOn();

@@ -77,6 +77,10 @@ class LocalServer {
     bool m_notified = false;
 };
 
+// True in a server process once its client's connection has ended: work still running for that client
+// (a wait inside one of its calls) may stop, nobody is left to take the result.
+bool serverClientGone() noexcept;
+
 // Keeps the server process running while held, although the client has released everything: an open
 // window of the server's own holds one.
 class ServerLock {

@@ -28,6 +28,11 @@ std::string driveCRoot();
 // is refused, and then the result is empty.
 std::string runtimeFolder();
 
+// The user's private temporary folder: "temp" inside runtimeFolder(), created with mode 0700 and refused
+// (empty result) when it is a link or another user's. Memory-backed and emptied at logout where
+// $XDG_RUNTIME_DIR exists; otherwise under /tmp/velmora-<uid>.
+std::string privateTempFolder();
+
 // Suite path -> POSIX path. "C:\a\b" -> "<drive C>/a/b", "Z:\tmp" -> "/tmp", "a\b" -> "a/b" (relative stays
 // relative), "\x" -> "/x", "\\?\C:\x" -> as "C:\x". Empty for UNC paths, unmapped drives and empty input.
 std::string toNativePath(std::string_view suitePath);

@@ -3,8 +3,10 @@
 
 #include "platform/win32types.h"
 
-// The temporary folder as a drive path ending in '\' ($TMPDIR, else /tmp; "Z:\tmp\"). Returns the length
-// copied, or the buffer size needed (NUL included) when nBufferLength is too small.
+// The temporary folder as a drive path ending in '\': $TMPDIR when set, else the user's private folder
+// (velmora::privateTempFolder(), e.g. "Z:\run\user\1000\velmora\temp\"). Returns the length copied, or
+// the buffer size needed (NUL included) when nBufferLength is too small; 0 with ERROR_ACCESS_DENIED when
+// the private folder is a link or another user's.
 DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 
 // Builds "<path>\<first 3 characters of prefix><hex number>.TMP" into lpTempFileName (MAX_PATH bytes).

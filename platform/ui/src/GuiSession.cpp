@@ -20,22 +20,19 @@ struct Session {
 
 std::unique_ptr<Session> g_session;
 
-bool hasSetting(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
 }  // namespace
 
 extern "C" const char* velmoraGuiStart(const char* programName) {
     if (velmora::GuiApplication::current()) return "there already is a GUI application";
-    // Without a platform named, Qt picks a display one and aborts the process when it cannot connect.
-    if (!hasSetting("QT_QPA_PLATFORM") && !hasSetting("DISPLAY") && !hasSetting("WAYLAND_DISPLAY"))
-        return "no display: set DISPLAY, or QT_QPA_PLATFORM=offscreen";
     auto session = std::make_unique<Session>();
     session->name = programName ? programName : "velmora";
     session->argv[0] = session->name.data();
     session->app = std::make_unique<velmora::GuiApplication>(session->argc, session->argv);
+    if (!session->app->displayOpened()) {
+        static std::string failure;
+        failure = session->app->noDisplayReason() + " (or set QT_QPA_PLATFORM=offscreen)";
+        return failure.c_str();
+    }
     // The caller's steps decide when it ends, not the last window closing.
     velmora::GuiApplication::setQuitOnLastWindowClosed(false);
     g_session = std::move(session);

@@ -85,7 +85,8 @@ class VELMORA_API SystemObject : public Dispatchable<SystemObject> {
     std::u16string OSProductType() const { return m_release.productType; }
     std::u16string OSServicePack() const { return m_release.servicePack; }
 
-    // Cached on first read. TempDirectory keeps its trailing backslash.
+    // Cached on first read. TempDirectory keeps its trailing backslash; it raises 70 "Permission denied"
+    // when the platform has no private temporary folder to give.
     std::u16string TempDirectory();
     std::u16string WindowsDirectory();
     std::u16string SystemDirectory();

@@ -10,4 +10,8 @@ bool guiApplicationRunning() noexcept;
 // True on the thread that runs the GUI application's event loop (the thread that created it).
 bool onGuiThread() noexcept;
 
+// True in a server whose windows nobody can see (no display, or a platform that shows nothing): it opens
+// no dialogs, and its message boxes go to standard error answered with their default button.
+bool headlessServer() noexcept;
+
 }  // namespace velmora
