@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "EraseProcedure.h"
+#include "common/NamedItems.h"
 #include "component/CallbackSink.h"
 #include "component/CreateObject.h"
 #include "component/EventSource.h"
@@ -15,6 +16,7 @@
 #include "platform/storage.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
+#include "ui/handlers.h"
 
 namespace velmora {
 
@@ -23,6 +25,7 @@ namespace {
 constexpr std::int32_t kBalloon = 64;      // TOOLTIP_STYLE BALLOON
 constexpr std::int32_t kNoIcon = 0;        // TOOLTIP_ICON NONE
 constexpr std::int32_t kNonTracking = 16;  // TOOLTIP_BEHAVIOR NON_TRACKING
+constexpr std::size_t kItemsShown = 200;   // the list stays quick to build and to read
 
 // The window's picture: a sheet going into a shredder and coming out as strips.
 QPixmap shredderPicture() {
@@ -74,6 +77,21 @@ frmMain::frmMain(std::vector<std::u16string> arguments, ObjectRef helpTopics, QW
     m_ctlNumberSelect1->setMax(1999);
     m_ctlNumberSelect1->setValue(3);
     m_ctlNumberSelect1->setMinimumWidth(72);
+    // Its tooltip's title names it for a screen reader; "pass(es)" beside it says too little.
+    m_ctlNumberSelect1->setAccessibleName("Number of passes");
+
+    // What is about to go, as the command line names it: a user checks this before saying "Ok".
+    auto* itemsLabel = new QLabel("Items to erase:", this);
+    m_lstItems = new QListWidget(this);
+    m_lstItems->setObjectName("lstItems");
+    m_lstItems->setSelectionMode(QAbstractItemView::NoSelection);
+    m_lstItems->setFixedHeight(6 * m_lstItems->fontMetrics().height() + 8);
+    itemsLabel->setBuddy(m_lstItems);
+    m_lstItems->setAccessibleName("Items to erase");  // a list is not named by its buddy
+    const std::vector<NamedItem> items = namedItems(m_arguments, 1);
+    if (items.empty()) m_lstItems->addItem("Nothing will be erased: no files or folders were given.");
+    for (const std::u16string& line : itemLines(items, kItemsShown))
+        m_lstItems->addItem(QString::fromStdU16String(line));
 
     m_lblPass = new QLabel("pass(es)", this);
     m_lblPass->setObjectName("lblPass");
@@ -91,7 +109,8 @@ frmMain::frmMain(std::vector<std::u16string> arguments, ObjectRef helpTopics, QW
         m_button1[index]->setObjectName("Button1");
         m_button1[index]->setProperty("Index", index);
         m_button1[index]->setCaption(captions[index]);
-        connect(m_button1[index], &SkinButton::Click, this, [this, index] { Button1_Click(index); });
+        connect(m_button1[index], &SkinButton::Click, this,
+                [this, index] { runHandler([&] { Button1_Click(index); }); });
     }
     m_button1[0]->setDefault(true);
 
@@ -106,15 +125,20 @@ frmMain::frmMain(std::vector<std::u16string> arguments, ObjectRef helpTopics, QW
     bottom->addWidget(m_button1[0]);
     bottom->addWidget(m_button1[1]);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(itemsLabel);
+    layout->addWidget(m_lstItems);
     layout->addLayout(top);
     layout->addWidget(m_lblStorage);
     layout->addLayout(bottom);
     setFixedWidth(400);
     setTabOrder(m_ctlNumberSelect1, m_button1[0]);
     setTabOrder(m_button1[0], m_button1[1]);
+    setTabOrder(m_button1[1], m_lstItems);
 
-    connect(m_ctlNumberSelect1, &ctlNumberSelect::Change, this, [this] { ctlNumberSelect1_Change(); });
-    connect(m_lblStorage, &QLabel::linkActivated, this, [this] { showHelp(u"storage.htm"); });
+    connect(m_ctlNumberSelect1, &ctlNumberSelect::Change, this,
+            [this] { runHandler([this] { ctlNumberSelect1_Change(); }); });
+    connect(m_lblStorage, &QLabel::linkActivated, this,
+            [this] { runHandler([this] { showHelp(u"storage.htm"); }); });
     Form_Load();
 }
 
@@ -197,7 +221,13 @@ void frmMain::Button1_Click(int index) {
 }
 
 void frmMain::reject() {
-    Button1_Click(1);
+    runHandler([this] { Button1_Click(1); });
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    // Held down since before the window opened: not the user's answer to it.
+    if (isHeldAnswerKey(*event)) return event->accept();
+    QDialog::keyPressEvent(event);
 }
 
 void frmMain::showEvent(QShowEvent* event) {

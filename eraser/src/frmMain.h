@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QPixmap>
 #include <cstdint>
 #include <functional>
@@ -57,6 +58,7 @@ class frmMain : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Form_Load();
@@ -77,6 +79,7 @@ class frmMain : public QDialog {
     ctlNumberSelect* m_ctlNumberSelect1 = nullptr;
     QLabel* m_lblPass = nullptr;
     QLabel* m_lblStorage = nullptr;
+    QListWidget* m_lstItems = nullptr;
     SkinButton* m_button1[2] = {nullptr, nullptr};
 
     Ref<ControlObject> m_form;

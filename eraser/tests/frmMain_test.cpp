@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 
 #include "EraserTest.h"
@@ -168,6 +170,19 @@ TEST_F(frmMainTest, ReturnFromThePassSelectorPressesOkAndErasesTheItems) {
     EXPECT_FALSE(form.failure());
 }
 
+TEST_F(frmMainTest, AnErrorRaisedUnderTheOkClickIsKeptForTheLogAndTheWindowStillCloses) {
+    write("file", "kept");
+    frmMain form(arguments({"file"}));
+    DialogDriver driver;
+    driver.whenShown("frmMain", [](QWidget& f) { button(f, "Ok")->click(); });
+    form.setWipeObserver([](const std::u16string&) { velmora::raise(err::PermissionDenied); });
+    form.exec();
+    EXPECT_TRUE(driver.done());
+    ASSERT_TRUE(form.failure());
+    EXPECT_EQ(form.failure()->number(), err::PermissionDenied);
+    EXPECT_EQ(read("file"), "kept");
+}
+
 TEST_F(frmMainTest, TheStorageLineShowsExactlyWhenAnItemIsOnStorageOverwritingMayNotReach) {
     write("file", "x");
     const StorageKind kind = storageOf(path("file").string());
@@ -197,10 +212,47 @@ TEST_F(frmMainTest, TheStorageLinkOpensWhatOverwritingCannotReachAndF1TheEraseTo
     HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0);
 }
 
+TEST_F(frmMainTest, ListsWhatItWillEraseAboveTheWarning) {
+    const auto lines = [](frmMain& form) {
+        QStringList shown;
+        auto* list = form.findChild<QListWidget*>("lstItems");
+        for (int i = 0; list && i < list->count(); ++i) shown << list->item(i)->text();
+        return shown;
+    };
+    write("tree/a", "x");
+    write("one.txt", "x");
+    {
+        frmMain form(arguments({"one.txt", "tree", "missing"}));
+        EXPECT_EQ(lines(form), QStringList({QString::fromStdU16String(item("one.txt")),
+                                            QString::fromStdU16String(item("tree")) + " (folder)",
+                                            QString::fromStdU16String(item("missing"))}));
+        auto* list = form.findChild<QListWidget*>("lstItems");
+        auto* warning = form.findChild<QLabel*>("lblCaption");
+        form.show();
+        test::processUntil([] { return false; }, std::chrono::milliseconds(50));
+        EXPECT_LT(list->mapTo(&form, QPoint(0, 0)).y(), warning->mapTo(&form, QPoint(0, 0)).y());
+    }
+    {
+        std::vector<std::string> many;
+        for (int i = 0; i < 205; ++i) many.push_back("f" + std::to_string(i));
+        frmMain form(arguments(many));
+        const QStringList shown = lines(form);
+        ASSERT_EQ(shown.size(), 201);
+        EXPECT_EQ(shown[199], QString::fromStdU16String(item("f199")));
+        EXPECT_EQ(shown[200], "and 5 more");
+    }
+    {
+        frmMain form(arguments({}));
+        ASSERT_EQ(lines(form).size(), 1);
+        EXPECT_TRUE(lines(form)[0].startsWith("Nothing will be erased"));
+    }
+}
+
 // docs/screenshots/shredwell.png: the window with the pass selector's balloon showing.
 TEST_F(frmMainTest, Screenshot) {
-    write("file", "x");
-    frmMain form(arguments({"file"}));
+    write("old tax return.pdf", "x");
+    write("drafts/letter.odt", "x");
+    frmMain form(arguments({"old tax return.pdf", "drafts"}));
     form.move(200, 160);
     form.show();
     test::processUntil([] { return false; }, std::chrono::milliseconds(100));

@@ -2,16 +2,24 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QStringList>
+#include <set>
 
 #include "ComboList.h"
+#include "FolderWalk.h"
+#include "common/NamedItems.h"
+#include "common/mCommandLine.h"
 #include "common/mPublic.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "mMain.h"
 #include "platform/fileops.h"
+#include "platform/files.h"
+#include "platform/owned.h"
 #include "runtime/Error.h"
 #include "runtime/nativenames.h"
 #include "runtime/text.h"
+#include "ui/handlers.h"
 
 namespace velmora {
 
@@ -40,7 +48,7 @@ CipherForm::CipherForm(const char16_t* formName) : m_formName(formName) {
     cmdExit[1] = new QPushButton(QStringLiteral("Cancel"), this);
     for (int i = 0; i < 2; ++i) {
         cmdExit[i]->setObjectName(QStringLiteral("cmdExit(%1)").arg(i));
-        connect(cmdExit[i], &QPushButton::clicked, this, [this, i] { buttonClick(i); });
+        connect(cmdExit[i], &QPushButton::clicked, this, [this, i] { runHandler([&] { buttonClick(i); }); });
     }
     cmdExit[0]->setDefault(true);
 }
@@ -56,7 +64,14 @@ CipherForm::~CipherForm() {
 
 void CipherForm::reject() {
     // Escape and the window's close box mean "Cancel", which ends the dialog its own way.
-    if (!m_unloaded) buttonClick(1);
+    if (!m_unloaded) runHandler([this] { buttonClick(1); });
+}
+
+void CipherForm::keyPressEvent(QKeyEvent* event) {
+    // A Return or Escape still held from the window before (the server repeats a key held down) is no
+    // answer to this dialog.
+    if (isHeldAnswerKey(*event)) return event->accept();
+    QDialog::keyPressEvent(event);
 }
 
 QLineEdit* CipherForm::passwordBox(const QString& name) {
@@ -65,6 +80,29 @@ QLineEdit* CipherForm::passwordBox(const QString& name) {
     box->setEchoMode(QLineEdit::Password);
     box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // masked with "*"
     return box;
+}
+
+QWidget* CipherForm::itemsRow() {
+    std::vector<std::u16string> arguments;
+    for (std::int32_t i = 0; i < mCommandLine::argumentCount(); ++i)
+        arguments.push_back(mCommandLine::argument(i));
+    const std::vector<NamedItem> items = namedItems(arguments, 2);
+    QStringList lines;
+    for (const std::u16string& line : itemLines(items, items.size())) lines << qtext(line);
+
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* label = new QLabel(QStringLiteral("Files:"), row);
+    txtItems = new QLineEdit(qtext(itemsSummary(items)), row);
+    txtItems->setObjectName(QStringLiteral("txtItems"));
+    txtItems->setReadOnly(true);
+    txtItems->setToolTip(lines.join(u'\n'));
+    txtItems->setCursorPosition(0);
+    label->setBuddy(txtItems);
+    layout->addWidget(label);
+    layout->addWidget(txtItems, 1);
+    return row;
 }
 
 void CipherForm::addButtons(QWidget& row) {
@@ -151,7 +189,43 @@ void CipherForm::setStatus(const std::u16string& text) {
     letProperty(m_progress, u"StatusText", text);
 }
 
+namespace {
+
+std::u16string containingFolder(const std::u16string& path) {
+    const std::size_t cut = path.find_last_of(u"\\/");
+    return cut == std::u16string::npos ? u"." : path.substr(0, cut);
+}
+
+void flushFolder(const std::u16string& folder) {
+    const OwnedHandle handle(CreateFileA(toUtf8(folder).c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle) FlushFileBuffers(handle.get());
+}
+
+// Every folder that holds a file named by the arguments or found in their trees.
+std::set<std::u16string> foldersOfArguments() {
+    std::set<std::u16string> folders;
+    for (std::int32_t i = 2; i < mCommandLine::argumentCount(); ++i) {
+        const std::u16string path = mCommandLine::argument(i);
+        const DWORD attributes = GetFileAttributesA(toUtf8(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || FolderWalk::isSymbolicLink(path)) {
+            folders.insert(containingFolder(path));
+            continue;
+        }
+        FolderWalk::walk(path, [&](const std::u16string& file) { folders.insert(containingFolder(file)); },
+                         {});
+    }
+    return folders;
+}
+
+}  // namespace
+
 void CipherForm::endProgress() {
+    // Each result was flushed before its name appeared; the renames and removals after it are flushed
+    // once a folder here, not once a file.
+    for (const std::u16string& folder : foldersOfArguments()) flushFolder(folder);
     m_client->flushProgress();
     call(m_progress, u"Terminate");
 }

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <string>
@@ -35,8 +36,12 @@ class CipherForm : public QDialog {
     // The button's index: 0 "Ok", 1 "Cancel".
     virtual void buttonClick(int index) = 0;
     void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     QLineEdit* passwordBox(const QString& name);
+    // The row naming what the dialog acts on: the command line's paths, the first by name and a count of
+    // the rest, every path in its tooltip.
+    QWidget* itemsRow();
     void addButtons(QWidget& row);
 
     // Load steps.
@@ -53,6 +58,8 @@ class CipherForm : public QDialog {
     void selectMethod(const std::u16string& key);
     void startProgress(const std::u16string& caption);
     void setStatus(const std::u16string& text);
+    // Flushes the folders of the run's arguments, then closes the progress window: when the program
+    // ends, its last name changes are on disk as well as every file's contents.
     void endProgress();
     // The long path of the shared file object after setting its FileName to path.
     std::u16string longNameOf(const std::u16string& path) const;
@@ -79,6 +86,7 @@ class CipherForm : public QDialog {
 
     const std::u16string m_formName;
     QComboBox* cboEncryptLvl;
+    QLineEdit* txtItems = nullptr;
     QPushButton* cmdExit[2];
     Ref<EngineClient> m_client;
 

@@ -27,6 +27,7 @@ bool exists(const std::u16string& path) {
 
 frmDecrypt::frmDecrypt() : CipherForm(u"frmDecrypt") {
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(itemsRow());
     auto* note =
         new QLabel(QStringLiteral("Enter the password for this archive.  NOTE:  If you loose this password "
                                   "your data will be unrecoverable!"),
@@ -34,8 +35,13 @@ frmDecrypt::frmDecrypt() : CipherForm(u"frmDecrypt") {
     note->setWordWrap(true);
     layout->addWidget(note);
     Text1 = passwordBox(QStringLiteral("Text1"));
+    // The box has no label of its own: it is named by its tooltip's title and described by the note.
+    Text1->setAccessibleName(QStringLiteral("Password"));
+    Text1->setAccessibleDescription(note->text());
     layout->addWidget(Text1);
-    layout->addWidget(new QLabel(QStringLiteral("Encryption Method"), this));
+    auto* methodLabel = new QLabel(QStringLiteral("Encryption Method"), this);
+    methodLabel->setBuddy(cboEncryptLvl);
+    layout->addWidget(methodLabel);
     layout->addWidget(cboEncryptLvl);
     auto* buttons = new QWidget(this);
     addButtons(*buttons);
@@ -44,6 +50,7 @@ frmDecrypt::frmDecrypt() : CipherForm(u"frmDecrypt") {
     setTabOrder(Text1, cboEncryptLvl);
     setTabOrder(cboEncryptLvl, cmdExit[0]);
     setTabOrder(cmdExit[0], cmdExit[1]);
+    setTabOrder(cmdExit[1], txtItems);
     Text1->setFocus();
     resize(380, sizeHint().height());
 }

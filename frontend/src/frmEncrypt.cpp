@@ -34,7 +34,9 @@ std::uint64_t lengthOf(const std::u16string& path) {
 
 frmEncrypt::frmEncrypt() : CipherForm(u"frmEncrypt") {
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(itemsRow());
     auto* methodLabel = new QLabel(QStringLiteral("Encryption Method"), this);
+    methodLabel->setBuddy(cboEncryptLvl);
     layout->addWidget(methodLabel);
     layout->addWidget(cboEncryptLvl);
 
@@ -43,10 +45,14 @@ frmEncrypt::frmEncrypt() : CipherForm(u"frmEncrypt") {
     auto* grid = new QGridLayout(frmPass);
     Text1[0] = passwordBox(QStringLiteral("Text1(0)"));
     Text1[1] = passwordBox(QStringLiteral("Text1(1)"));
-    grid->addWidget(new QLabel(QStringLiteral("Password"), frmPass), 0, 0);
-    grid->addWidget(Text1[0], 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Confirm Password"), frmPass), 1, 0);
-    grid->addWidget(Text1[1], 1, 1);
+    // Each box is named by its label, which is what a screen reader says on entering it.
+    const QString labels[2] = {QStringLiteral("Password"), QStringLiteral("Confirm Password")};
+    for (int i = 0; i < 2; ++i) {
+        auto* label = new QLabel(labels[i], frmPass);
+        label->setBuddy(Text1[i]);
+        grid->addWidget(label, i, 0);
+        grid->addWidget(Text1[i], i, 1);
+    }
     layout->addWidget(frmPass);
 
     auto* note =
@@ -65,6 +71,7 @@ frmEncrypt::frmEncrypt() : CipherForm(u"frmEncrypt") {
     setTabOrder(Text1[1], cmdExit[0]);
     setTabOrder(cmdExit[0], cmdExit[1]);
     setTabOrder(cmdExit[1], cboEncryptLvl);
+    setTabOrder(cboEncryptLvl, txtItems);
     Text1[0]->setFocus();
     resize(380, sizeHint().height());
 }

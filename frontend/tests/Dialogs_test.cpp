@@ -15,6 +15,7 @@
 #include "frmDecrypt.h"
 #include "frmEncrypt.h"
 #include "platform/files.h"
+#include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "ui/HelpViewer.h"
 #include "ui/htmlhelp.h"
@@ -228,6 +229,7 @@ TEST_F(DialogTest, ViewDecryptsACopyIntoTheTempFolderAndOpensIt) {
         toUtf8(getProperty(CreateObject(u"Hostprobe.SystemObject"), u"TempDirectory").toString());
     const fs::path copy = fs::path(toNativePath(temp)) / "a.txt";
     EXPECT_EQ(readFile(copy), "to be viewed");
+    EXPECT_EQ(fs::status(copy).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(processUntil([&] { return fs::exists(record); }));
     EXPECT_EQ(readFile(record), "to be viewed");
 }
@@ -240,9 +242,9 @@ TEST_F(DialogTest, DecryptInPlaceTakesAFolderTreeAsTheEncryptDialogWalksIt) {
             writeFile(root / name, name);
         writeFile(outside / "kept.txt", "kept");
         encrypt({root.string(), (outside / "kept.txt").string()}, QStringLiteral("secret"), method);
-        writeFile(root / "taken.txt", "someone else's");                 // the plain name is in the way
-        fs::copy_file(root / "one.txt.zqf", root / ".hidden.zqf");       // hidden entries are left out
-        fs::copy_file(root / "one.txt.zqf", root / "upper.ZQF");         // the ending is case-sensitive
+        writeFile(root / "taken.txt", "someone else's");                // the plain name is in the way
+        fs::copy_file(root / "one.txt.zqf", root / ".hidden.zqf");      // hidden entries are left out
+        fs::copy_file(root / "one.txt.zqf", root / "upper.ZQF");        // the ending is case-sensitive
         fs::create_directory_symlink(outside, root / "linked-folder");  // links are never followed
         const std::string kept = readFile(outside / "kept.txt.zqf");
 
@@ -350,6 +352,51 @@ TEST_F(DialogTest, AMissingPathIsLoggedAndEndsTheRun) {
     EXPECT_NE(logText().find(",53"), std::string::npos) << logText();
     EXPECT_TRUE(bugReportShown());
     EXPECT_EQ(readFile(m_files / "b.txt"), "plain");
+}
+
+TEST_F(DialogTest, AnErrorTheDecryptClickDoesNotTrapEndsTheProgramWithTheStandardReport) {
+    // No private temporary folder to be had: the runtime folder's "temp" is a link.
+    const fs::path runtime = freshFolder("runtime");
+    fs::create_directories(runtime / "velmora");
+    fs::create_directory_symlink(m_files, runtime / "velmora" / "temp");
+    writeFile(m_files / "a.txt.zqf", "whatever");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("TMPDIR");
+            setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            setMessageBoxPresenter([](HWND, const char* text, const char* caption, UINT) {
+                std::fprintf(stderr, "[box %s] %s\n", caption, text);
+                return IDOK;
+            });
+            run<frmDecrypt>({"/v", (m_files / "a.txt.zqf").string()}, {QStringLiteral("secret")});
+        },
+        ::testing::ExitedWithCode(1),
+        "sealdesk_tests: Run-time error '70':\n\nPermission denied\n"
+        "\\[box sealdesk_tests\\] Run-time error '70':\n\nPermission denied");
+    EXPECT_FALSE(fs::exists(m_files / "a.txt"));
+}
+
+TEST_F(DialogTest, BothDialogsNameWhatTheyWillTouchInOneReadOnlyLine) {
+    writeFile(m_files / "report.odt", "x");
+    writeFile(m_files / "photos" / "a.jpg", "x");
+    const QString report = QString::fromStdString((m_files / "report.odt").string());
+    const QString photos = QString::fromStdString((m_files / "photos").string());
+    setArguments({"/e", report.toStdString(), photos.toStdString(), "missing.txt"});
+    {
+        frmEncrypt form;
+        ASSERT_TRUE(form.load());
+        auto* line = form.findChild<QLineEdit*>(QStringLiteral("txtItems"));
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->text(), QStringLiteral("report.odt and 2 more"));
+        EXPECT_TRUE(line->isReadOnly());
+        EXPECT_EQ(line->toolTip(), report + "\n" + photos + " (folder)\nmissing.txt");
+    }
+    setArguments({"/v", (m_files / "report.odt.zqf").string()});
+    frmDecrypt form;
+    ASSERT_TRUE(form.load());
+    EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("txtItems"))->text(),
+              QStringLiteral("report.odt.zqf"));
 }
 
 TEST_F(DialogTest, KeyboardStartsInThePasswordTabsToTheConfirmationAndReturnIsOk) {

@@ -21,7 +21,12 @@ QWidget* visibleToolTip() {
 
 TEST_F(ScreenshotTest, BothDialogsAndAToolTip) {
     makeSharedObjects();
-    setArguments({"/e", (m_files / "a.txt").string()});
+    writeFile(m_files / "report.odt", "x");
+    writeFile(m_files / "budget.ods", "x");
+    writeFile(m_files / "photos" / "beach.jpg", "x");
+    writeFile(m_files / "report.odt.zqf", "x");
+    setArguments({"/e", (m_files / "report.odt").string(), (m_files / "budget.ods").string(),
+                  (m_files / "photos").string()});
     QDir().mkpath(VELMORA_DOCS_DIR "/screenshots");
     {
         frmEncrypt form;
@@ -42,6 +47,7 @@ TEST_F(ScreenshotTest, BothDialogsAndAToolTip) {
             form, *balloon, QStringLiteral(VELMORA_DOCS_DIR "/screenshots/sealdesk-encrypt-tooltip.png")));
         form.hide();
     }
+    setArguments({"/v", (m_files / "report.odt.zqf").string()});
     {
         frmDecrypt form;
         ASSERT_TRUE(form.load());

@@ -5,6 +5,7 @@
 #include <QStyle>
 
 #include "runtime/text.h"
+#include "ui/handlers.h"
 #include "ui/windows.h"
 
 namespace velmora {
@@ -48,6 +49,8 @@ frmMain::frmMain() : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogH
     cmdCancel->setObjectName("cmdCancel");
     Frame1->setObjectName("Frame1");
     List1->setObjectName("List1");
+    // The frame's caption names the list for a screen reader.
+    List1->setAccessibleName(QStringLiteral("Details"));
 
     const int icon = 32;
     Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(icon, icon));
@@ -68,9 +71,9 @@ frmMain::frmMain() : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogH
     place(Frame1, 120, kFrameTop, 5760, kListTop + kListHeight + 240 - kFrameTop);
     place(List1, 240, kListTop, 5520, kListHeight);
 
-    connect(cmdView, &SkinButton::Click, this, [this] { toggleDetails(); });
-    connect(cmdSend, &SkinButton::Click, this, [this] { send(); });
-    connect(cmdCancel, &SkinButton::Click, this, [this] { close(); });
+    connect(cmdView, &SkinButton::Click, this, [this] { runHandler([this] { toggleDetails(); }); });
+    connect(cmdSend, &SkinButton::Click, this, [this] { runHandler([this] { send(); }); });
+    connect(cmdCancel, &SkinButton::Click, this, [this] { runHandler([this] { close(); }); });
     // Return sends (what the message asks for), Escape closes.
     cmdSend->setDefault(true);
     if (keepAliveMaker()) m_keepAlive = keepAliveMaker()();
@@ -128,6 +131,7 @@ void frmMain::send() {
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {
+    if (isHeldAnswerKey(*event)) return event->accept();  // held since before the dialog opened
     if (event->key() == Qt::Key_Escape) {
         close();
         return;

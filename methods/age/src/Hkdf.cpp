@@ -11,13 +11,19 @@ struct HmacState {
     ~HmacState() { sodium_memzero(&value, sizeof value); }
 };
 
+// libsodium wants a pointer it may read even for no bytes.
+const unsigned char* dataOf(std::span<const std::uint8_t> bytes) {
+    static constexpr unsigned char kNone = 0;
+    return bytes.empty() ? &kNone : bytes.data();
+}
+
 }  // namespace
 
 void hmacSha256(std::span<std::uint8_t, kHashBytes> out, std::span<const std::uint8_t> key,
                 std::span<const std::uint8_t> message) {
     HmacState state;
-    crypto_auth_hmacsha256_init(&state.value, key.data(), key.size());
-    crypto_auth_hmacsha256_update(&state.value, message.data(), message.size());
+    crypto_auth_hmacsha256_init(&state.value, dataOf(key), key.size());
+    crypto_auth_hmacsha256_update(&state.value, dataOf(message), message.size());
     crypto_auth_hmacsha256_final(&state.value, out.data());
 }
 

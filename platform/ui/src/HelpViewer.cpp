@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -83,8 +84,16 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> file, std::string path, QWidget*
     searchLayout->addWidget(listTopics);
     searchLayout->addWidget(m_results);
     m_panes->addTab(searchPane, tr("Search"));
+    // Named for screen readers: a placeholder is not a name, and the panes have no labels of their own.
+    m_panes->setAccessibleName(tr("Navigation"));
+    m_contents->setAccessibleName(tr("Contents"));
+    m_keyword->setAccessibleName(tr("Keyword"));
+    m_index->setAccessibleName(tr("Index"));
+    m_query->setAccessibleName(tr("Search for"));
+    m_results->setAccessibleName(tr("Topics found"));
 
     m_page = new HelpPage(*m_file, this);
+    m_page->setAccessibleName(tr("Topic"));
     auto* splitter = new QSplitter;
     splitter->addWidget(m_panes);
     splitter->addWidget(m_page);
@@ -114,6 +123,9 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> file, std::string path, QWidget*
             showTopic(item->data(kTopicRole).toString().toStdString());
     });
     QObject::connect(m_query, &QLineEdit::returnPressed, this, [this] { runSearch(); });
+    // A reader who came by keyboard leaves by keyboard: Escape closes the viewer as it closes a dialog.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    QObject::connect(close, &QShortcut::activated, this, &QWidget::close);
     QObject::connect(listTopics, &QPushButton::clicked, this, [this] { runSearch(); });
     QObject::connect(m_page, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         if (url.scheme() == kScheme)

@@ -5,6 +5,8 @@
 #include <QTimerEvent>
 #include <algorithm>
 
+#include "ui/handlers.h"
+
 namespace velmora {
 namespace {
 
@@ -95,11 +97,7 @@ void ThreadTimers::deliver(UINT_PTR id) {
     if (it == m_timers.end()) return;
     it->second.messageWaiting = false;
     const TIMERPROC proc = it->second.proc;
-    try {
-        proc(0, WM_TIMER, id, GetTickCount());
-    } catch (...) {
-        // A callback's exception must not unwind through Qt's event loop; the timer keeps running.
-    }
+    runHandler([&] { proc(0, WM_TIMER, id, GetTickCount()); });
 }
 
 }  // namespace velmora

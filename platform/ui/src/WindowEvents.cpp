@@ -8,6 +8,7 @@
 
 #include "WindowProcedures.h"
 #include "WindowRegistry.h"
+#include "ui/handlers.h"
 
 namespace velmora {
 
@@ -31,6 +32,12 @@ QWidget* WindowEvents::originOf(QWidget* widget, const QPoint& screenPoint, QEve
 }
 
 bool WindowEvents::eventFilter(QObject* watched, QEvent* event) {
+    bool consumed = false;
+    runHandler([&] { consumed = filter(watched, event); });
+    return consumed;
+}
+
+bool WindowEvents::filter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::ContextMenu && type != QEvent::QueryWhatsThis &&
         type != QEvent::WhatsThis)

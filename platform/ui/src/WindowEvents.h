@@ -23,6 +23,8 @@ class WindowEvents : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // eventFilter's work; the filter itself keeps the suite's errors out of Qt.
+    bool filter(QObject* watched, QEvent* event);
     void sendHelp(QWidget& widget, const QPoint& screenPoint);
 
     WindowRegistry& m_windows;

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/handlers.h"
+
 namespace velmora {
 namespace {
 
@@ -42,7 +44,7 @@ HWND WindowRegistry::handleOf(QWidget* widget) {
     m_windows[hWnd].widget = widget;
     widget->setProperty(kHandleProperty, QVariant::fromValue<uint>(hWnd));
     widget->installEventFilter(this);
-    connect(widget, &QObject::destroyed, this, [this, hWnd] { destroyed(hWnd); });
+    connect(widget, &QObject::destroyed, this, [this, hWnd] { runHandler([&] { destroyed(hWnd); }); });
     return hWnd;
 }
 
@@ -157,7 +159,9 @@ bool WindowRegistry::eventFilter(QObject* watched, QEvent* event) {
     const QVariant handle = watched->property(kHandleProperty);
     const auto it = handle.isValid() ? m_windows.find(handle.toUInt()) : m_windows.end();
     if (it == m_windows.end() || it->second.hooks.empty() || !it->second.widget) return false;
-    return translate(it->first, it->second, *it->second.widget, *event);
+    bool consumed = false;
+    runHandler([&] { consumed = translate(it->first, it->second, *it->second.widget, *event); });
+    return consumed;
 }
 
 bool WindowRegistry::translate(HWND hWnd, Window& window, QWidget& widget, QEvent& event) {
