@@ -162,32 +162,33 @@ function(velmora_sanitized_test test target)
 endfunction()
 
 # Windows read through AT-SPI as a screen reader reads them (testsupport/src/accessible_names.py, whose usage
-# the arguments follow), under a real X server and a private session bus. Skipped, like the end-to-end
-# tests, only where there is no X server to run; a missing AT-SPI piece is a failure worth seeing.
+# the arguments follow), under an X server and a session bus of the script's own. Skipped, like the
+# end-to-end tests, only where there is no X server to run; a missing AT-SPI piece is a failure worth seeing.
 function(velmora_add_accessibility_test name)
   # Debian's AT-SPI binding is installed for Debian's own Python, which another python3 first on PATH
   # does not see.
   find_program(VELMORA_DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
   find_program(VELMORA_PYTHON python3 REQUIRED)
-  find_program(VELMORA_XVFB_RUN xvfb-run)
-  if(VELMORA_XVFB_RUN)
+  find_program(VELMORA_XVFB Xvfb)
+  if(VELMORA_XVFB)
     add_test(NAME ${name}
-             COMMAND ${VELMORA_XVFB_RUN} -a $<IF:$<BOOL:${VELMORA_DEBIAN_PYTHON}>,${VELMORA_DEBIAN_PYTHON},${VELMORA_PYTHON}>
+             COMMAND $<IF:$<BOOL:${VELMORA_DEBIAN_PYTHON}>,${VELMORA_DEBIAN_PYTHON},${VELMORA_PYTHON}>
                      ${PROJECT_SOURCE_DIR}/testsupport/src/accessible_names.py ${ARGN})
     set_tests_properties(${name} PROPERTIES TIMEOUT 240)
   endif()
 endfunction()
 
 # A program's own end-to-end test: tests/end_to_end.py of the calling folder drives the real program under
-# a real X server (xvfb-run) as a user does, with xdotool. Skipped where either is missing.
+# a real X server of its own (Xvfb, through testsupport's private_display.py) as a user does, with xdotool.
+# Skipped where either is missing.
 function(velmora_add_program_test name program)
   find_program(VELMORA_PYTHON python3 REQUIRED)
-  find_program(VELMORA_XVFB_RUN xvfb-run)
+  find_program(VELMORA_XVFB Xvfb)
   find_program(VELMORA_XDOTOOL xdotool)
-  if(VELMORA_XVFB_RUN AND VELMORA_XDOTOOL)
+  if(VELMORA_XVFB AND VELMORA_XDOTOOL)
     add_test(NAME ${name}
-             COMMAND ${VELMORA_XVFB_RUN} -a ${VELMORA_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tests/end_to_end.py
-                     $<TARGET_FILE:${program}>)
+             COMMAND ${VELMORA_PYTHON} ${PROJECT_SOURCE_DIR}/testsupport/src/private_display.py
+                     ${VELMORA_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tests/end_to_end.py $<TARGET_FILE:${program}>)
     set_tests_properties(${name} PROPERTIES TIMEOUT 120)
   endif()
 endfunction()

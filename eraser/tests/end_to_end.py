@@ -3,7 +3,7 @@
 tree, its window found by its caption, Return pressed on it. The files go; the tree's folders, its empty
 files and its hidden files stay. Runs in a sandbox of its own (registry, drive C:, HOME, XDG_* folders).
 
-Usage: end_to_end.py path/to/Shredwell.exe   (with DISPLAY set, e.g. under xvfb-run -a)
+Usage: end_to_end.py path/to/Shredwell.exe   (with DISPLAY set, e.g. under testsupport/src/private_display.py)
 """
 import os
 import subprocess

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Sealdesk.exe in a real X server: files and a folder encrypted through the dialog a user types into,
 then decrypted back byte for byte; runs killed at random moments, after which every name still tells the
-truth about its contents. Run under xvfb-run -a; every wait is bounded."""
+truth about its contents. Run on an X display of its own (testsupport/src/private_display.py); every wait
+is bounded."""
 import os
 import random
 import signal

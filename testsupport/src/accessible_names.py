@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Reads the suite's windows as a screen reader does, through AT-SPI, and fails on a control a user can
 focus that has no name, and on a window the keyboard alone cannot complete. The programs run in one
-sandbox of their own, on a private session bus (started here with dbus-run-session) and the X server in
-DISPLAY (run it under xvfb-run -a).
+sandbox of their own, on an X server (Xvfb) and a session bus (dbus-run-session) that this script starts.
 
 Usage: accessible_names.py STEP [--- STEP]...
 STEP:  CAPTION [--expect TEXT]... [--keys KEY,KEY...] [--stays | --kill] [-- PROGRAM ARGUMENT...]
@@ -21,16 +20,19 @@ import sys
 import tempfile
 import time
 
+from private_display import run_on_private_display
+
 BOUND = 60  # seconds for any one wait; a healthy window shows in a second or two, a loaded machine is slower
 
 
-def private_bus():
-    """Runs this script again on a session bus of its own: the windows must never reach the user's."""
+def private_session():
+    """Runs this script again on an X server and a session bus of its own: the windows must never reach the
+    user's."""
     if os.environ.get("VELMORA_PRIVATE_BUS") == "1":
         return
     env = dict(os.environ, VELMORA_PRIVATE_BUS="1")
     env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-    sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, *sys.argv], env=env))
+    sys.exit(run_on_private_display(["dbus-run-session", "--", sys.executable, *sys.argv], env))
 
 
 def sandboxed_environment(root):
@@ -189,7 +191,7 @@ def run(pyatspi, steps, root):
 
 
 def main():
-    private_bus()
+    private_session()
     import pyatspi  # imported on the private bus only
     steps = parse(sys.argv[1:])
     if not steps or any(step["caption"] is None for step in steps):
