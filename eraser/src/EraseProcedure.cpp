@@ -8,6 +8,7 @@
 #include "platform/entry.h"
 #include "platform/find.h"
 #include "platform/handles.h"
+#include "runtime/Error.h"
 #include "runtime/Variant.h"
 #include "runtime/nativenames.h"
 #include "runtime/text.h"
@@ -18,6 +19,11 @@ namespace {
 
 constexpr std::int32_t kWipe = 3;        // DeleteType vWipe
 constexpr std::int32_t kFileNuke = 108;  // AnimationType FileNuke
+constexpr char16_t kBackslashName[] =
+    u"The name holds a \\, which this platform reads as a separator; left as it is";
+constexpr char16_t kNotOpened[] = u"The file could not be opened; left as it is";
+constexpr char16_t kNoFile[] = u"Not a regular file (a link, pipe or device); left as it is";
+constexpr char16_t kStillThere[] = u"The file is still there after its wipe (in use, or read-only)";
 
 bool isSeparator(char16_t c) {
     return c == u'\\' || c == u'/';
@@ -72,11 +78,22 @@ void EraseProcedure::run(const std::vector<std::u16string>& arguments) {
     call(m_objects.progress, u"Terminate");
 }
 
+void EraseProcedure::leave(const std::u16string& path, std::int32_t number, std::u16string reason) {
+    m_leftAlone.push_back({path, number, std::move(reason)});
+}
+
 void EraseProcedure::eraseItem(const std::u16string& path, std::int16_t passes) {
+    // A name with a '\' given as a POSIX path: the suite's path would name another file.
+    if (namesBackslashEntry(toUtf8(path))) {
+        leave(path, err::BadFileNameOrNumber, kBackslashName);
+        return;
+    }
     const EntryInfo entry = entryOf(toUtf8(path));
     switch (entry.kind) {
         case EntryKind::Missing:
+            return;
         case EntryKind::Other:  // a pipe or device holds no file of the user's to destroy
+            leave(path, err::BadFileMode, kNoFile);
             return;
         case EntryKind::Link:
             // The link goes, never what it points to: the wipe opens the link itself.
@@ -93,6 +110,8 @@ void EraseProcedure::eraseItem(const std::u16string& path, std::int16_t passes) 
             if (getProperty(m_objects.file, u"Exists").toBool()) {
                 announce();
                 wipeSelected(passes);
+            } else {
+                leave(path, err::PermissionDenied, kNotOpened);
             }
             return;
     }
@@ -104,10 +123,21 @@ void EraseProcedure::announce() {
 }
 
 void EraseProcedure::wipeSelected(std::int16_t passes) {
-    if (m_observer) m_observer(getProperty(m_objects.file, u"FileName").toString());
+    const std::u16string path = getProperty(m_objects.file, u"FileName").toString();
+    if (m_observer) m_observer(path);
+    const EntryInfo before = entryOf(toUtf8(path));
     // "" stands for the object's own FileName.
     Variant name(u""), confirm(false), count(passes);
-    call(m_objects.file, u"FileDelete", kWipe, name, confirm, count);
+    try {
+        call(m_objects.file, u"FileDelete", kWipe, name, confirm, count);
+    } catch (const RuntimeError& error) {
+        // The wipe refused (other names) or its writes failed: the file stays, and so does the reason.
+        leave(path, error.number(), error.description());
+        return;
+    }
+    const EntryInfo after = entryOf(toUtf8(path));
+    if (after.kind != EntryKind::Missing && after.device == before.device && after.inode == before.inode)
+        leave(path, err::PermissionDenied, kStillThere);
 }
 
 void EraseProcedure::eraseTree(const std::u16string& path) {
@@ -124,8 +154,11 @@ void EraseProcedure::eraseTree(const std::u16string& path) {
         for (const FolderEntry& item : listFolder(folder)) {
             // Hidden and system entries are not listed to the walk, as the platform's own listing does.
             if (item.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-            if (item.name.find(u'\\') != std::u16string::npos) continue;
             const std::u16string name = folder + item.name;
+            if (item.name.find(u'\\') != std::u16string::npos) {
+                leave(name, err::BadFileNameOrNumber, kBackslashName);
+                continue;
+            }
             const EntryInfo entry = entryOf(toUtf8(name));
             if (entry.kind == EntryKind::Folder) {
                 // Another file system mounted inside the tree, or a folder seen before (a bind mount), is
@@ -134,10 +167,15 @@ void EraseProcedure::eraseTree(const std::u16string& path) {
                     queue.push_back(name + u"\\");
                 continue;
             }
+            if (entry.kind == EntryKind::Link || entry.kind == EntryKind::Other)
+                leave(name, err::BadFileMode, kNoFile);
             if (entry.kind != EntryKind::File || entry.size == 0) continue;
             letProperty(m_objects.file, u"FileName", name);
             announce();
-            if (getProperty(m_objects.file, u"Exists").toBool()) wipeSelected(count);
+            if (getProperty(m_objects.file, u"Exists").toBool())
+                wipeSelected(count);
+            else
+                leave(name, err::PermissionDenied, kNotOpened);
         }
     }
 }

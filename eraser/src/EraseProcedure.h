@@ -6,6 +6,11 @@
 // inside a tree stays, and what either points to is never touched), leave the file system the tree starts
 // on, visit a folder twice, open a pipe or device node, or reach a name it cannot address as it stands (a
 // name holding '\', which the suite's paths would read as a separator).
+//
+// Nothing is left without a word: every item the procedure does not destroy (a name holding '\', a file
+// with other names, a file that cannot be opened, a wipe whose writes failed, a link or pipe inside a tree,
+// a file still there after its wipe) is recorded with the reason, for the program to report by name.
+// Empty and hidden files inside a tree stay as the erase rules say, and are not recorded.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +24,13 @@ namespace velmora {
 
 class EraseProcedure {
   public:
+    // An item left as it was: its path, a run-time error number and why.
+    struct LeftAlone {
+        std::u16string path;
+        std::int32_t number = 0;
+        std::u16string reason;
+    };
+
     struct Objects {
         ObjectRef file;       // Diskware.FileObject: names, tests and wipes files
         ObjectRef directory;  // Diskware.DirectoryObject: tests folder items
@@ -42,17 +54,21 @@ class EraseProcedure {
         m_observer = std::move(observer);
     }
 
+    const std::vector<LeftAlone>& leftAlone() const noexcept { return m_leftAlone; }
+
   private:
     void eraseItem(const std::u16string& path, std::int16_t passes);
     // "Shredwell " and the selected file's bare name in the progress window.
     void announce();
-    // Wipes the file object's FileName.
+    // Wipes the file object's FileName; what stays is recorded.
     void wipeSelected(std::int16_t passes);
+    void leave(const std::u16string& path, std::int32_t number, std::u16string reason);
     std::int16_t passes() const;
 
     Objects m_objects;
     std::function<std::int32_t()> m_passSelector;
     std::function<void(const std::u16string&)> m_observer;
+    std::vector<LeftAlone> m_leftAlone;
 };
 
 }  // namespace velmora

@@ -206,14 +206,15 @@ void frmMain::Button1_Click(int index) {
     if (m_unloaded) return;
     hide();
     if (index == 0 && m_arguments.size() > 1) {
+        EraseProcedure procedure({m_objFile, m_directory, m_objProgress},
+                                 [this] { return m_ctlNumberSelect1->Value(); });
+        procedure.setWipeObserver(m_wipeObserver);
         try {
-            EraseProcedure procedure({m_objFile, m_directory, m_objProgress},
-                                     [this] { return m_ctlNumberSelect1->Value(); });
-            procedure.setWipeObserver(m_wipeObserver);
             procedure.run(m_arguments);
         } catch (const RuntimeError& error) {
             m_failure = error;  // an error must not unwind through the event loop
         }
+        m_leftAlone = procedure.leftAlone();
     }
     Form_QueryUnload();
     done(index == 0 ? QDialog::Accepted : QDialog::Rejected);

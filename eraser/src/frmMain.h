@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "EraseProcedure.h"
 #include "common/ControlObject.h"
 #include "common/ProgressCoalescer.h"
 #include "runtime/Error.h"
@@ -52,6 +53,8 @@ class frmMain : public QDialog {
 
     // An error that stopped a button's work, for start-up to record once the window is gone.
     const std::optional<RuntimeError>& failure() const { return m_failure; }
+    // What the erase left as it was, for start-up to report by name.
+    const std::vector<EraseProcedure::LeftAlone>& leftAlone() const { return m_leftAlone; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -67,6 +70,7 @@ class frmMain : public QDialog {
     void showHelp(const char16_t* topicUrl);
 
     std::vector<std::u16string> m_arguments;
+    std::vector<EraseProcedure::LeftAlone> m_leftAlone;
     ObjectRef m_helpTopics;
     ObjectRef m_helpTopic;
     std::vector<QPixmap> m_imlMain;

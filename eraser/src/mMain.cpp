@@ -7,6 +7,7 @@
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "frmMain.h"
+#include "platform/messagebox.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -14,11 +15,31 @@ namespace velmora::mMain {
 
 namespace {
 
+constexpr std::int32_t kWarning = 1;        // LogType Warning
 constexpr std::int32_t kCriticalError = 2;  // LogType CriticalError
+constexpr std::size_t kNamesShown = 20;     // in the closing message; the log holds them all
 
 void record(const ObjectRef& log, const RuntimeError& error) {
     logEntry(log,
              {error.description(), u"Shredwell", u"mMain", u"Main", error.number(), true, kCriticalError});
+}
+
+// Every item the erase left is logged by name with its reason, and one closing message lists them, so that
+// nobody takes a file still there for destroyed.
+void reportLeftAlone(const ObjectRef& log, const std::vector<EraseProcedure::LeftAlone>& items) {
+    if (items.empty()) return;
+    std::string list;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        Variant display(false), sendEmail(false), type(kWarning);
+        call(log, u"Log", items[i].reason + u": " + items[i].path, u"Shredwell", u"EraseProcedure", u"Erase",
+             items[i].number, display, sendEmail, type);
+        if (i < kNamesShown) list += "\n" + toUtf8(items[i].path);
+    }
+    if (items.size() > kNamesShown)
+        list += "\n... and " + std::to_string(items.size() - kNamesShown) + " more";
+    const std::string text = std::to_string(items.size()) +
+                             " item(s) were NOT destroyed and are still there (the log says why):" + list;
+    MessageBoxA(0, text.c_str(), "Shredwell - Not destroyed", MB_ICONWARNING | MB_OK);
 }
 
 }  // namespace
@@ -56,6 +77,7 @@ void Main() {
         const std::vector<std::u16string> arguments = mCommandLine::parseCommandLine();
         frmMain form(arguments, helpTopics);
         form.exec();
+        reportLeftAlone(log, form.leftAlone());
         if (form.failure()) record(log, *form.failure());
     } catch (const RuntimeError& error) {
         record(log, error);

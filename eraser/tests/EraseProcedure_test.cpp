@@ -43,8 +43,16 @@ class EraseProcedureTest : public test::EraserTest {
                               getProperty(m_objects.progress, u"StatusText").toString());
         });
         procedure.run(arguments);
+        m_leftAlone.clear();
+        for (const auto& left : procedure.leftAlone()) {
+            std::string text = toUtf8(left.path);
+            if (text.starts_with(prefix)) text.erase(0, prefix.size());
+            m_leftAlone.push_back({text, left.number});
+        }
         return wiped;
     }
+    // What the last run left, by name relative to the test's folder, with the error number.
+    std::vector<std::pair<std::string, std::int32_t>> m_leftAlone;
 
     EraseProcedure::Objects m_objects;
     std::vector<std::u16string> m_shown;  // the progress window's caption and status at each wipe
@@ -151,8 +159,9 @@ TEST_F(EraseProcedureTest, APipeInATreeOrNamedDirectlyIsNeverOpened) {
 struct Mount {
     std::string at;
     bool made = false;
-    Mount(const std::string& source, std::string target, const char* type, unsigned long flags)
-        : at(std::move(target)), made(::mount(source.c_str(), at.c_str(), type, flags, nullptr) == 0) {}
+    Mount(const std::string& source, std::string target, const char* type, unsigned long flags,
+          const char* options = nullptr)
+        : at(std::move(target)), made(::mount(source.c_str(), at.c_str(), type, flags, options) == 0) {}
     ~Mount() {
         if (made) ::umount2(at.c_str(), MNT_DETACH);
     }
@@ -175,14 +184,71 @@ TEST_F(EraseProcedureTest, ATreeWalkStaysOnItsFileSystemAndEndsOnAFolderThatCont
 }
 
 TEST_F(EraseProcedureTest, ANameTheSuitesPathsWouldReadAsSeveralIsLeftAlone) {
-    // On this platform '\' separates, so "..\..\victim" inside tree/sub would name the file beside the tree.
+    // On this platform '\' separates, so "..\..\victim" inside tree/sub would name the file beside the tree
+    // (a dot-name, hidden, so never walked), and so would "a\..\..\..\victim", which is walked.
     write("victim", "beside the tree");
     write("tree/sub/..\\..\\victim", "odd name");
+    write("tree/sub/a\\..\\..\\..\\victim", "odd name too");
     write("tree/sub/plain", "plain");
-    const auto wiped = erase({"tree"});
+    write("direct\\name", "named directly");
+    const auto wiped = erase({"tree", "direct\\name"});
     EXPECT_EQ(wiped, std::vector<std::string>{"tree/sub/plain"});
     EXPECT_EQ(read("victim"), "beside the tree");
     EXPECT_EQ(read("tree/sub/..\\..\\victim"), "odd name");
+    EXPECT_EQ(read("tree/sub/a\\..\\..\\..\\victim"), "odd name too");
+    EXPECT_EQ(read("direct\\name"), "named directly");
+    // Both are reported by name, never skipped in silence.
+    const std::vector<std::pair<std::string, std::int32_t>> expected = {
+        {"tree\\sub\\a\\..\\..\\..\\victim", 52}, {"direct\\name", 52}};
+    EXPECT_EQ(m_leftAlone, expected);
+}
+
+TEST_F(EraseProcedureTest, EveryOtherNameLinuxAllowsIsErasedAsItselfNamedOrInATree) {
+    const std::vector<std::string> names = {"q?.bin", "st*r.bin", "*.bin",       "quo\"te",   "a<b>",
+                                            "pi|pe",  "co:lon",   "line\nbreak", "tab\there", "-dash"};
+    write("qa.bin", "a wildcard would match me");
+    for (const std::string& name : names) {
+        write(name, "named");
+        write("tree/" + name, "in a tree");
+    }
+    std::vector<std::string> items = names;
+    items.push_back("tree");
+    const auto wiped = erase(items);
+    EXPECT_EQ(wiped.size(), 2 * names.size());
+    for (const std::string& name : names) {
+        EXPECT_FALSE(exists(name)) << name;
+        EXPECT_FALSE(exists("tree/" + name)) << name;
+    }
+    EXPECT_EQ(read("qa.bin"), "a wildcard would match me");
+    EXPECT_TRUE(m_leftAlone.empty());
+}
+
+TEST_F(EraseProcedureTest, AFileWithAnotherNameIsNeverOverwrittenAndIsReported) {
+    write("out/keep.bin", "reachable from outside the tree");
+    write("tree/plain.bin", "plain");
+    fs::create_hard_link(path("out/keep.bin"), path("tree/hl.bin"));
+    fs::create_hard_link(path("out/keep.bin"), path("named.bin"));
+    erase({"tree", "named.bin"});
+    EXPECT_EQ(read("out/keep.bin"), "reachable from outside the tree");
+    EXPECT_EQ(read("tree/hl.bin"), "reachable from outside the tree");
+    EXPECT_EQ(read("named.bin"), "reachable from outside the tree");
+    EXPECT_FALSE(exists("tree/plain.bin"));
+    const std::vector<std::pair<std::string, std::int32_t>> expected = {{"tree\\hl.bin", 75},
+                                                                        {"named.bin", 75}};
+    EXPECT_EQ(m_leftAlone, expected);
+}
+
+TEST_F(EraseProcedureTest, AWipeThatFillsTheDiskKeepsItsFileReportsItAndGoesOn) {
+    fs::create_directories(path("small"));
+    const Mount small("tmpfs", path("small"), "tmpfs", 0, "size=3m");
+    if (!small.made) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    write("small/big.bin", std::string(2621440, 'p'));  // grows to 4.5 MiB while it is wiped
+    write("small/after.bin", "after");
+    erase({"small/big.bin", "small/after.bin"});
+    EXPECT_TRUE(exists("small/big.bin"));
+    EXPECT_FALSE(exists("small/after.bin"));
+    const std::vector<std::pair<std::string, std::int32_t>> expected = {{"small/big.bin", 61}};
+    EXPECT_EQ(m_leftAlone, expected);
 }
 
 TEST_F(EraseProcedureTest, AFileThatCannotBeOpenedExclusivelyStaysWithTheWipesMessageAndTheRestGoes) {

@@ -5,7 +5,9 @@
 #include <optional>
 #include <random>
 
+#include "platform/fileinformation.h"
 #include "platform/files.h"
+#include "runtime/Error.h"
 
 namespace velmora {
 
@@ -17,19 +19,31 @@ HANDLE PlatformWipeIo::open(const std::string& path) {
                        nullptr);
 }
 
-void PlatformWipeIo::write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) {
+DWORD PlatformWipeIo::write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) {
     // A tail longer than a block goes out block by block from the prepared buffer: memory stays bounded
     // whatever the file's size.
     while (count > 0) {
         const DWORD piece = static_cast<DWORD>(count < block.size() ? count : block.size());
         DWORD written = 0;
-        if (!WriteFile(file, block.data(), piece, &written, nullptr) || written == 0) return;
+        if (!WriteFile(file, block.data(), piece, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_DISK_FULL;
         count -= written;
     }
+    return ERROR_SUCCESS;
 }
 
-void PlatformWipeIo::flush(HANDLE file) {
-    FlushFileBuffers(file);
+DWORD PlatformWipeIo::flush(HANDLE file) {
+    return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+}
+
+std::uint32_t PlatformWipeIo::names(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    return GetFileInformationByHandle(file, &info) ? info.nNumberOfLinks : 1;
+}
+
+void PlatformWipeIo::keep(HANDLE file) {
+    FILE_DISPOSITION_INFO_EX keepIt{FILE_DISPOSITION_FLAG_DO_NOT_DELETE | FILE_DISPOSITION_FLAG_ON_CLOSE};
+    SetFileInformationByHandle(file, FileDispositionInfoEx, &keepIt, sizeof keepIt);
 }
 
 void PlatformWipeIo::rewind(HANDLE file) {
@@ -46,6 +60,21 @@ namespace {
 
 // Every step that fails is skipped: an error from a callback (an event handler, window code run by the
 // yield) never leaves the wipe.
+constexpr char16_t kSource[] = u"FileObject:FileDelete";
+
+// The run-time error a failed write stands for.
+std::int32_t runtimeErrorOf(DWORD error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+            return err::DiskFull;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return err::PermissionDenied;
+        default:
+            return err::DeviceIOError;
+    }
+}
+
 template <class F, class... A>
 void guarded(const F& callback, A... args) noexcept {
     try {
@@ -84,6 +113,14 @@ void FileWiper::wipe(const std::string& path, std::uint64_t length, std::int16_t
     };
     std::optional<Closer> closer;
     closer.emplace(m_io, file);
+    if (m_io.names(file) > 1) {
+        // Its data stays reachable through a name nobody asked to destroy: neither written nor deleted.
+        m_io.keep(file);
+        raise(err::PathFileAccessError,
+              u"The file has other names (hard links) through which its data stays reachable; it was not "
+              u"overwritten",
+              kSource);
+    }
     std::uint64_t tail = length - m_blocks * kBlock;
     for (std::int16_t pass = 1; pass <= passes && pass > 0; ++pass) {
         yield();
@@ -102,15 +139,23 @@ void FileWiper::phase(HANDLE file, const std::vector<std::uint8_t>& block, std::
     if (m_length > kBlock) {
         for (std::uint64_t i = 0; i < m_blocks; ++i) {
             yield();
-            m_io.write(file, block, kBlock);
+            check(file, m_io.write(file, block, kBlock));
             ++m_counted;
             progress(static_cast<std::int16_t>(m_counted * 100 / m_totalBlocks));
             yield();
         }
     }
-    if (tail > 0) m_io.write(file, block, tail);
-    m_io.flush(file);
+    if (tail > 0) check(file, m_io.write(file, block, tail));
+    // A file with no data (a link's own handle among them) has nothing to flush.
+    const DWORD flushed = m_io.flush(file);
+    if (m_length > 0) check(file, flushed);
     m_io.rewind(file);
+}
+
+void FileWiper::check(HANDLE file, DWORD error) {
+    if (error == ERROR_SUCCESS) return;
+    m_io.keep(file);
+    raise(runtimeErrorOf(error), kSource);
 }
 
 std::uint8_t FileWiper::randomValue() const {

@@ -1,6 +1,7 @@
 // Deleting (the four kinds, the wipe's exact write sequence and Progress), copying, moving, renaming and
 // FileExecute, on real files.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -32,13 +33,17 @@ class RecordingWipeIo : public PlatformWipeIo {
         opened = true;
         return PlatformWipeIo::open(path);
     }
-    void write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override {
-        PlatformWipeIo::write(file, block, count);
+    DWORD write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override {
+        // A write numbered failAt fails as a disk that filled up (or whatever failWith says) would.
+        const bool fails = ++m_writes == failAt;
+        const DWORD result = fails ? failWith : PlatformWipeIo::write(file, block, count);
         calls.push_back({'W', block[0], count, sizeOf(file)});
+        return result;
     }
-    void flush(HANDLE file) override {
-        PlatformWipeIo::flush(file);
+    DWORD flush(HANDLE file) override {
+        const DWORD result = PlatformWipeIo::flush(file);
         calls.push_back({'F'});
+        return result;
     }
     void rewind(HANDLE file) override {
         PlatformWipeIo::rewind(file);
@@ -63,8 +68,11 @@ class RecordingWipeIo : public PlatformWipeIo {
 
     bool opened = false;
     std::vector<Call> calls;
+    int failAt = 0;
+    DWORD failWith = ERROR_DISK_FULL;
 
   private:
+    int m_writes = 0;
     static std::uint64_t sizeOf(HANDLE file) {
         DWORD high = 0;
         const DWORD low = GetFileSize(file, &high);
@@ -175,6 +183,56 @@ TEST_F(FileObjectDelete, WipeRefusedForOpenReadOnlyOrMissingFilesLeavesThemAlone
     EXPECT_TRUE(m_progress.empty());
     EXPECT_EQ(read("open"), "data");
     EXPECT_EQ(read("ro"), "data");
+}
+
+// What the wipe must not destroy, or could not overwrite, stays under its name and the failure is raised
+// to the caller: a file with a second name, a write that fails (injected), and a disk that really fills up
+// while the file grows during its wipe.
+TEST_F(FileObjectDelete, WipeKeepsFilesItCannotOrMustNotOverwrite) {
+    write("named twice", "shared data");
+    ASSERT_EQ(::link(native("named twice").c_str(), native("other name").c_str()), 0);
+    const auto linked = errorOf([&] { wipe("named twice", 3); });
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(linked->number(), err::PathFileAccessError);
+    EXPECT_EQ(linked->source(), u"FileObject:FileDelete");
+    EXPECT_TRUE(m_io->writes().empty());
+    EXPECT_EQ(read("named twice"), "shared data");
+    EXPECT_EQ(read("other name"), "shared data");
+
+    struct Case {
+        const char* name;
+        DWORD platformError;
+        std::int32_t number;
+    } cases[] = {{"full", ERROR_DISK_FULL, err::DiskFull}, {"broken", ERROR_WRITE_FAULT, err::DeviceIOError}};
+    for (const Case& c : cases) {
+        m_io->calls.clear();
+        m_progress.clear();
+        write(c.name, "0123456789");
+        m_io->failAt = 2;  // the first pass's random phase
+        m_io->failWith = c.platformError;
+        EXPECT_EQ(errorNumberOf([&] { wipe(c.name, 2); }), c.number) << c.name;
+        EXPECT_EQ(m_io->kinds(), "WFRWC") << c.name;  // nothing written after the failure
+        EXPECT_TRUE(exists(c.name)) << c.name;
+        EXPECT_TRUE(m_boxes.messages().empty());
+        m_io = std::make_shared<RecordingWipeIo>();
+        m_file->setWipeIo(m_io);
+    }
+}
+
+TEST_F(FileObjectDelete, WipeOnAFileSystemThatFillsUpKeepsTheFile) {
+    const std::string mount = native("small disk");
+    std::filesystem::create_directory(mount);
+    if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=3m") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{mount};
+    // 2.5 MiB grows to 2 MiB + 2.5 MiB in the random phase: more than the 3 MiB there is.
+    write("small disk/victim", std::string(2621440, 'p'));
+    EXPECT_EQ(errorNumberOf([&] { wipe("small disk/victim", 1); }), err::DiskFull);
+    EXPECT_TRUE(exists("small disk/victim"));
+    EXPECT_EQ(m_io->kinds().back(), 'C');
 }
 
 TEST_F(FileObjectDelete, KillRecycleAndDestroy) {

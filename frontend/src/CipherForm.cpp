@@ -13,6 +13,7 @@
 #include "component/CreateObject.h"
 #include "component/calls.h"
 #include "mMain.h"
+#include "platform/fileops.h"
 #include "platform/files.h"
 #include "platform/owned.h"
 #include "runtime/Error.h"
@@ -239,8 +240,55 @@ bool CipherForm::fileExists() const {
     return getProperty(mMain::shared().file, u"Exists").toBool();
 }
 
-bool CipherForm::moveTo(const std::u16string& destination) const {
-    return call(mMain::shared().file, u"FileMove", destination).toBool();
+void CipherForm::logLeftAlone(const std::u16string& path, std::uint32_t win32Error,
+                              const std::u16string& routine) const {
+    switch (win32Error) {
+        case ERROR_INVALID_NAME:
+            logError(u"The name holds a \\, which this platform reads as a separator; left as it is: " + path,
+                     err::BadFileNameOrNumber, routine);
+            return;
+        case ERROR_SHARING_VIOLATION:
+            logError(u"The file is in use by another run or program; left as it is: " + path,
+                     err::PermissionDenied, routine);
+            return;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            logError(u"File not found: " + path, err::FileNotFound, routine);
+            return;
+        default:
+            logError(u"Permission denied (the file cannot be read, or is read-only): " + path,
+                     err::PermissionDenied, routine);
+    }
+}
+
+void CipherForm::logWalkFailure(const std::u16string& path, std::uint32_t win32Error,
+                                const std::u16string& routine) const {
+    if (win32Error == ERROR_INVALID_NAME)
+        logLeftAlone(path, win32Error, routine);
+    else
+        logError(u"Permission denied: " + path, err::PermissionDenied, routine);
+}
+
+bool CipherForm::claimSource(SourceClaim& claim, const std::u16string& path,
+                             const std::u16string& routine) const {
+    const DWORD error = claim.take(path);
+    if (error == ERROR_SUCCESS) return true;
+    logLeftAlone(path, error, routine);
+    return false;
+}
+
+bool CipherForm::retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
+                              const std::u16string& routine) const {
+    if (!claim.unchanged()) {
+        // Written to while it was read: what was read is not all there is, so the result goes.
+        DeleteFileA(toUtf8(result).c_str());
+        logError(u"The file changed while it was read; it keeps its name and contents: " + source,
+                 err::PathFileAccessError, routine);
+        return false;
+    }
+    if (claim.removeName()) return true;
+    logError(u"Could not remove " + source + u" after writing " + result, err::PathFileAccessError, routine);
+    return false;
 }
 
 void CipherForm::logError(const std::u16string& description, std::int32_t number,

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "EngineClient.h"
+#include "SourceClaim.h"
 #include "common/ControlObject.h"
 #include "runtime/Object.h"
 
@@ -63,8 +64,20 @@ class CipherForm : public QDialog {
     // The long path of the shared file object after setting its FileName to path.
     std::u16string longNameOf(const std::u16string& path) const;
     bool fileExists() const;
-    // Renames the shared file object's file; false when the name stayed.
-    bool moveTo(const std::u16string& destination) const;
+    // Logs by name what stops a file from being handled: a name the suite's paths cannot carry, a file
+    // that exists but cannot be read, one another run holds. routine: the log's Routine.
+    void logLeftAlone(const std::u16string& path, std::uint32_t win32Error,
+                      const std::u16string& routine) const;
+    // What a folder walk could not reach: a folder it could not list, or a name it cannot carry.
+    void logWalkFailure(const std::u16string& path, std::uint32_t win32Error,
+                        const std::u16string& routine) const;
+    // Claims the file before it is read; false (and logged) when it is left as it is.
+    bool claimSource(SourceClaim& claim, const std::u16string& path, const std::u16string& routine) const;
+    // The last step once the result stands under its new name: the source's name goes, unless the source
+    // changed while it was read, in which case the result goes instead and the source stays as it is.
+    // True when the source's name is gone.
+    bool retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
+                      const std::u16string& routine) const;
 
     // Releases the engine, the progress object and the tooltips, in that order, and ends the dialog.
     void unload();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/attributes.h"
+#include "platform/entry.h"
 #include "platform/find.h"
 #include "platform/owned.h"
 #include "runtime/nativenames.h"
@@ -20,7 +21,7 @@ struct Listing {
 };
 
 // The whole listing of one folder, taken before anything in it changes; false with the error.
-bool list(const std::u16string& folder, Listing& listing, DWORD& error) {
+bool list(const std::u16string& folder, Listing& listing, DWORD& error, const FolderFailure& onFailure) {
     WIN32_FIND_DATAA entry{};
     const OwnedFind search(FindFirstFileA(toUtf8(folder + u"\\*.*").c_str(), &entry));
     if (!search) {
@@ -31,6 +32,10 @@ bool list(const std::u16string& folder, Listing& listing, DWORD& error) {
         const std::string name = entry.cFileName;
         if (name == "." || name == ".." || (entry.dwFileAttributes & kLeftOut) != 0) continue;
         std::u16string path = folder + u"\\" + fromNativeName(name);
+        if (name.find('\\') != std::string::npos) {
+            if (onFailure) onFailure(path, ERROR_INVALID_NAME);
+            continue;
+        }
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             listing.folders.push_back(std::move(path));
         else
@@ -47,7 +52,7 @@ void walk(const std::u16string& root, const FileHandler& onFile, const FolderFai
         queue.pop_front();
         Listing listing;
         DWORD error = 0;
-        if (!list(folder, listing, error)) {
+        if (!list(folder, listing, error, onFailure)) {
             if (onFailure) onFailure(folder, error);
             continue;
         }
@@ -57,9 +62,8 @@ void walk(const std::u16string& root, const FileHandler& onFile, const FolderFai
 }
 
 bool isSymbolicLink(const std::u16string& path) {
-    WIN32_FIND_DATAA entry{};
-    const OwnedFind search(FindFirstFileA(toUtf8(path).c_str(), &entry));
-    return search && (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // The entry itself, looked up literally: as a search pattern, "q?.bin" would answer for "qa.bin".
+    return entryOf(toUtf8(path)).kind == EntryKind::Link;
 }
 
 }  // namespace velmora::FolderWalk

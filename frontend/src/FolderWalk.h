@@ -11,7 +11,9 @@
 namespace velmora::FolderWalk {
 
 using FileHandler = std::function<void(const std::u16string& path)>;
-// A folder of the tree that could not be listed, with the Win32 error of the attempt.
+// A folder of the tree that could not be listed, with the Win32 error of the attempt; or an entry whose name
+// holds a '\' (which the suite's paths read as a separator, so that no suite path names it), as the
+// folder's path, "\" and the name, with ERROR_INVALID_NAME. Such an entry is never handed on.
 using FolderFailure = std::function<void(const std::u16string& folder, std::uint32_t win32Error)>;
 
 // Every file of the tree under root (a suite path), each as folder + "\" + name.

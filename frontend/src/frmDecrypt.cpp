@@ -11,6 +11,7 @@
 #include "help/HelpContext.h"
 #include "mMain.h"
 #include "platform/attributes.h"
+#include "platform/entry.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -98,30 +99,33 @@ void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16s
                                  bool inPlace) {
     if (inPlace && decryptedAsFolder(argument, tempDirectory)) return;
     const ObjectRef& file = mMain::shared().file;
+    if (namesBackslashEntry(toUtf8(argument))) {
+        logLeftAlone(argument, ERROR_INVALID_NAME, u"DecryptFile");
+        return;
+    }
     const std::u16string longName = longNameOf(argument);
     // Extension reads in lower case; the name itself must end in ".zqf" as written, so a.ZQF is skipped.
-    if (!fileExists() || getProperty(file, u"Extension").toString() != u"zqf" || !longName.ends_with(u".zqf"))
+    const bool encryptedName =
+        getProperty(file, u"Extension").toString() == u"zqf" && longName.ends_with(u".zqf");
+    if (!encryptedName) return;
+    if (!fileExists()) {
+        // An encrypted file that is there but cannot be read is said, never skipped in silence.
+        if (exists(argument)) logLeftAlone(argument, ERROR_ACCESS_DENIED, u"DecryptFile");
         return;
+    }
     const std::u16string title = getProperty(file, u"Title").toString();
     setStatus(u"Decrypting " + title);
     if (inPlace) {
         const std::u16string plainName = longName.substr(0, longName.size() - kZqfLength);
-        // The plain name must be free: decrypting first would leave plain contents under the ".zqf"
-        // name, and renaming would take another file's place.
+        // The plain name must be free: the result never takes another file's place.
         if (exists(plainName)) {
             logError(u"File already exists: " + plainName, err::FileAlreadyExists, u"DecryptFile");
             return;
         }
-        if (!decrypt(longName, longName)) return;
-        letProperty(file, u"FileName", longName);
-        if (call(file, u"FileMove", plainName).toBool()) return;
-        // The name could not change after all: the file goes back to its encrypted contents.
-        std::u16string source = longName;
-        std::u16string destination = longName;
-        std::u16string storedKey;
-        call(engine(), u"EncryptFile", byRef(source), byRef(destination), byRef(storedKey));
-        logError(u"Could not rename " + longName + u" to " + plainName, err::PathFileAccessError,
-                 u"FileMove");
+        // Decrypted into a new file under the plain name; the ".zqf" name goes only once that stands.
+        SourceClaim claim;
+        if (!claimSource(claim, longName, u"DecryptFile")) return;
+        if (decrypt(longName, plainName)) retireSource(claim, longName, plainName, u"DecryptFile");
         return;
     }
     const std::u16string copy = tempDirectory + title.substr(0, title.size() - kZqfLength);
@@ -146,8 +150,8 @@ bool frmDecrypt::decryptedAsFolder(const std::u16string& argument, const std::u1
         [&](const std::u16string& path) {
             if (path.ends_with(u".zqf")) decryptArgument(path, tempDirectory, true);
         },
-        [this](const std::u16string& unreadable, std::uint32_t) {
-            logError(u"Permission denied: " + unreadable, err::PermissionDenied, u"DecryptFolder");
+        [this](const std::u16string& unreachable, std::uint32_t error) {
+            logWalkFailure(unreachable, error, u"DecryptFolder");
         });
     return true;
 }

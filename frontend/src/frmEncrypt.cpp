@@ -10,9 +10,8 @@
 #include "help/HelpContext.h"
 #include "mMain.h"
 #include "platform/attributes.h"
-#include "platform/find.h"
+#include "platform/entry.h"
 #include "platform/messagebox.h"
-#include "platform/owned.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -27,11 +26,9 @@ std::u16string text(const QLineEdit& box) {
 
 // The whole 64-bit length: the file object's FileSize is a 32-bit number, which makes a file of 4 GiB
 // look empty and one of 3 GiB negative, and such files would stay in plain text without a word.
+// Looked up literally: as a search pattern, "*.bin" would answer with another file's length.
 std::uint64_t lengthOf(const std::u16string& path) {
-    WIN32_FIND_DATAA entry{};
-    const OwnedFind search(FindFirstFileA(toUtf8(path).c_str(), &entry));
-    if (!search) return 0;
-    return std::uint64_t{entry.nFileSizeHigh} << 32 | entry.nFileSizeLow;
+    return entryOf(toUtf8(path)).size;
 }
 }  // namespace
 
@@ -128,6 +125,10 @@ void frmEncrypt::buttonClick(int index) {
 }
 
 void frmEncrypt::encryptArgument(const std::u16string& path) {
+    if (namesBackslashEntry(toUtf8(path))) {
+        logLeftAlone(path, ERROR_INVALID_NAME, u"EncryptFile");
+        return;
+    }
     const DWORD attributes = GetFileAttributesA(toUtf8(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) velmora::raise(err::FileNotFound);
     // A link named on the command line is left as it is, like the links inside folders.
@@ -139,7 +140,11 @@ void frmEncrypt::encryptArgument(const std::u16string& path) {
         return;
     }
     const std::u16string longName = longNameOf(path);
-    if (!fileExists()) return;
+    if (!fileExists()) {
+        // It is there (its attributes were read) but cannot be read: said, never skipped in silence.
+        logLeftAlone(path, ERROR_ACCESS_DENIED, u"EncryptFile");
+        return;
+    }
     setStatus(u"Encrypting " + getProperty(mMain::shared().file, u"Title").toString());
     encryptFile(longName);
 }
@@ -151,31 +156,29 @@ void frmEncrypt::encryptFolder(const std::u16string& folder) {
             letProperty(mMain::shared().file, u"FileName", path);
             if (lengthOf(path) > 0) encryptFile(path);
         },
-        [this](const std::u16string& unreadable, std::uint32_t) {
-            logError(u"Permission denied: " + unreadable, err::PermissionDenied, u"EncryptFolder");
+        [this](const std::u16string& unreachable, std::uint32_t error) {
+            logWalkFailure(unreachable, error, u"EncryptFolder");
         });
 }
 
 bool frmEncrypt::encryptFile(const std::u16string& path) {
-    // The encrypted name must be free before anything is written: otherwise the file would end up
-    // encrypted under its plain name, or take the place of another file.
+    // The encrypted name must be free: the result never takes another file's place.
     const std::u16string encryptedName = path + kZqf;
     if (GetFileAttributesA(toUtf8(encryptedName).c_str()) != INVALID_FILE_ATTRIBUTES) {
         logError(u"File already exists: " + encryptedName, err::FileAlreadyExists, u"EncryptFile");
         return false;
     }
+    SourceClaim claim;
+    if (!claimSource(claim, path, u"EncryptFile")) return false;
+    if (claim.names() > 1)
+        logError(u"The plain contents stay reachable through the file's other names (hard links): " + path,
+                 err::PathFileAccessError, u"EncryptFile");
+    // Encrypted into a new file under the new name; the plain name goes only once that stands.
     std::u16string source = path;
-    std::u16string destination = path;
+    std::u16string destination = encryptedName;
     std::u16string key = text(*Text1[0]);
     if (!call(engine(), u"EncryptFile", byRef(source), byRef(destination), byRef(key)).toBool()) return false;
-    letProperty(mMain::shared().file, u"FileName", path);
-    if (moveTo(encryptedName)) return true;
-    // The name could not change after all: the plain contents go back rather than stay encrypted under
-    // the plain name.
-    std::u16string storedKey;
-    call(engine(), u"DecryptFile", byRef(source), byRef(destination), byRef(storedKey));
-    logError(u"Could not rename " + path + u" to " + encryptedName, err::PathFileAccessError, u"FileMove");
-    return false;
+    return retireSource(claim, path, encryptedName, u"EncryptFile");
 }
 
 }  // namespace velmora

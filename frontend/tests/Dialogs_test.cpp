@@ -1,14 +1,20 @@
 // Both dialogs driven through their controls in an offscreen application, on real files, with the real
 // engine and plug-ins, the real progress server and the log object.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
 #include "SealdeskTestSupport.h"
+#include "SourceClaim.h"
 #include "component/CreateObject.h"
 #include "frmDecrypt.h"
 #include "frmEncrypt.h"
+#include "platform/files.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "ui/HelpViewer.h"
@@ -16,6 +22,27 @@
 
 namespace velmora::test {
 namespace {
+
+// Another program appending lines to a file until stopped.
+class AppendingWriter {
+  public:
+    explicit AppendingWriter(const fs::path& file) {
+        const std::string path = file.string();
+        const char* argv[] = {"/bin/sh", "-c", "while :; do echo line >> \"$0\"; done", path.c_str(),
+                              nullptr};
+        posix_spawn(&m_pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ);
+    }
+    ~AppendingWriter() { stop(); }
+    void stop() const {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = 0;
+    }
+
+  private:
+    mutable pid_t m_pid = 0;
+};
 
 class DialogTest : public SealdeskTest {
   protected:
@@ -215,9 +242,9 @@ TEST_F(DialogTest, DecryptInPlaceTakesAFolderTreeAsTheEncryptDialogWalksIt) {
             writeFile(root / name, name);
         writeFile(outside / "kept.txt", "kept");
         encrypt({root.string(), (outside / "kept.txt").string()}, QStringLiteral("secret"), method);
-        writeFile(root / "taken.txt", "someone else's");                 // the plain name is in the way
-        fs::copy_file(root / "one.txt.zqf", root / ".hidden.zqf");       // hidden entries are left out
-        fs::copy_file(root / "one.txt.zqf", root / "upper.ZQF");         // the ending is case-sensitive
+        writeFile(root / "taken.txt", "someone else's");                // the plain name is in the way
+        fs::copy_file(root / "one.txt.zqf", root / ".hidden.zqf");      // hidden entries are left out
+        fs::copy_file(root / "one.txt.zqf", root / "upper.ZQF");        // the ending is case-sensitive
         fs::create_directory_symlink(outside, root / "linked-folder");  // links are never followed
         const std::string kept = readFile(outside / "kept.txt.zqf");
 
@@ -437,4 +464,116 @@ TEST_F(DialogTest, F1InEitherDialogOpensItsHelpTopic) {
 }
 
 }  // namespace
+// Every name Linux allows is encrypted and decrypted as itself, named directly or met in a folder; a name
+// holding '\' (which the suite's paths read as a separator) is left as it is and logged by name, and never
+// leads to another file.
+TEST_F(DialogTest, HostileNamesAreHandledLiterallyOrLeftAloneWithALogLine) {
+    const fs::path tree = m_files / "tree";
+    const std::vector<std::string> names = {"q?.bin", "st*r.bin", "*.bin",       "quo\"te",   "a<b>",
+                                            "pi|pe",  "co:lon",   "line\nbreak", "tab\there", "-dash"};
+    for (const std::string& name : names) writeFile(tree / name, "data of " + name);
+    writeFile(m_files / "qa.bin", "a bystander a wildcard would match");
+    writeFile(m_files / "victim.bin", "beside the tree");
+    writeFile(tree / "sub" / "a\\..\\..\\victim.bin", "hostile");
+    writeFile(tree / "back" / "slash.bin", "in the folder");
+    writeFile(tree / "back\\slash.bin", "beside the folder");
+    writeFile(m_files / "direct?.bin", "named directly");
+    writeFile(m_files / "-direct", "named directly too");
+    writeFile(m_files / "named\\directly", "cannot be carried");
+
+    encrypt({tree.string(), (m_files / "direct?.bin").string(), (m_files / "-direct").string(),
+             (m_files / "named\\directly").string()},
+            QStringLiteral("secret"));
+
+    std::vector<std::string> encrypted;
+    for (const std::string& name : names) encrypted.push_back((tree / name).string() + ".zqf");
+    for (const char* name : {"direct?.bin", "-direct"})
+        encrypted.push_back((m_files / name).string() + ".zqf");
+    encrypted.push_back((tree / "back" / "slash.bin").string() + ".zqf");
+    for (const std::string& path : encrypted) {
+        EXPECT_TRUE(fs::exists(path)) << path;
+        EXPECT_FALSE(fs::exists(path.substr(0, path.size() - 4))) << path;
+    }
+    EXPECT_EQ(readFile(m_files / "qa.bin"), "a bystander a wildcard would match");
+    EXPECT_EQ(readFile(m_files / "victim.bin"), "beside the tree");
+    EXPECT_EQ(readFile(tree / "sub" / "a\\..\\..\\victim.bin"), "hostile");
+    EXPECT_EQ(readFile(tree / "back\\slash.bin"), "beside the folder");
+    EXPECT_EQ(readFile(m_files / "named\\directly"), "cannot be carried");
+    for (const char* name : {"a\\..\\..\\victim.bin", "back\\slash.bin", "named\\directly"})
+        EXPECT_NE(logText().find(name), std::string::npos) << name << "\n" << logText();
+    closeBugReport();
+
+    decrypt("/d", encrypted, QStringLiteral("secret"));
+    for (const std::string& name : names) EXPECT_EQ(readFile(tree / name), "data of " + name) << name;
+    EXPECT_EQ(readFile(m_files / "direct?.bin"), "named directly");
+    EXPECT_EQ(readFile(tree / "back" / "slash.bin"), "in the folder");
+    for (const std::string& path : encrypted) EXPECT_FALSE(fs::exists(path)) << path;
+}
+
+// What Sealdesk cannot or must not take is named in the log, and the file keeps its name and contents: a
+// file another run holds, a file that cannot be read, a file written to while it is read. A file with a
+// second name is encrypted, and the log says its plain contents stay reachable through the other name.
+TEST_F(DialogTest, FilesItCannotTakeAreLoggedByNameAndKeepTheirContents) {
+    writeFile(m_files / "claimed.bin", "another run has it");
+    writeFile(m_files / "locked.bin", "held unshared elsewhere");
+    writeFile(m_files / "tree" / "locked.bin", "held unshared too");
+    writeFile(m_files / "ok.bin", "fine");
+    SourceClaim otherRun;
+    ASSERT_EQ(otherRun.take(u16(m_files / "claimed.bin")), ERROR_SUCCESS);
+    const auto holdUnshared = [](const fs::path& path) {
+        return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    const HANDLE locked = holdUnshared(m_files / "locked.bin");
+    const HANDLE lockedInTree = holdUnshared(m_files / "tree" / "locked.bin");
+    encrypt({(m_files / "claimed.bin").string(), (m_files / "locked.bin").string(),
+             (m_files / "tree").string(), (m_files / "ok.bin").string()},
+            QStringLiteral("secret"));
+    CloseHandle(locked);
+    CloseHandle(lockedInTree);
+    EXPECT_EQ(readFile(m_files / "claimed.bin"), "another run has it");
+    EXPECT_EQ(readFile(m_files / "locked.bin"), "held unshared elsewhere");
+    EXPECT_EQ(readFile(m_files / "tree" / "locked.bin"), "held unshared too");
+    for (const char* name : {"claimed.bin", "locked.bin", "tree/locked.bin"})
+        EXPECT_FALSE(fs::exists(m_files / (std::string(name) + ".zqf"))) << name;
+    EXPECT_TRUE(fs::exists(m_files / "ok.bin.zqf"));
+    const std::string log = logText();
+    EXPECT_NE(
+        log.find("in use by another run or program; left as it is: " + (m_files / "claimed.bin").string()),
+        std::string::npos)
+        << log;
+    EXPECT_NE(log.find("cannot be read, or is read-only): " + (m_files / "locked.bin").string()),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find((m_files / "tree").string() + "\\locked.bin"), std::string::npos) << log;
+    closeBugReport();
+
+    fs::create_directories(m_files / "elsewhere");
+    writeFile(m_files / "elsewhere" / "keep.bin", "shared plain contents");
+    fs::create_hard_link(m_files / "elsewhere" / "keep.bin", m_files / "second name.bin");
+    encrypt({(m_files / "second name.bin").string()}, QStringLiteral("secret"));
+    EXPECT_TRUE(fs::exists(m_files / "second name.bin.zqf"));
+    EXPECT_EQ(readFile(m_files / "elsewhere" / "keep.bin"), "shared plain contents");
+    EXPECT_NE(logText().find("other names (hard links): " + (m_files / "second name.bin").string()),
+              std::string::npos)
+        << logText();
+}
+
+// A log another program keeps appending to while it is encrypted: nothing it wrote is lost, the file keeps
+// its name, no encrypted copy of an outdated state is left, and the log says why.
+TEST_F(DialogTest, AFileWrittenWhileItIsReadIsLeftAsItIs) {
+    const fs::path log = m_files / "growing.log";
+    writeFile(log, std::string(1 << 20, 'x'));
+    const AppendingWriter writer(log);
+    ASSERT_TRUE(processUntil([&] { return fs::file_size(log) > (1u << 20); }));
+    encrypt({log.string()}, QStringLiteral("secret"));
+    writer.stop();
+    EXPECT_FALSE(fs::exists(log.string() + ".zqf"));
+    const std::string contents = readFile(log);
+    EXPECT_EQ(contents.substr(0, 1 << 20), std::string(1 << 20, 'x'));
+    EXPECT_GT(contents.size(), (1u << 20) + 5);
+    EXPECT_NE(logText().find("changed while it was read; it keeps its name and contents: " + log.string()),
+              std::string::npos)
+        << logText();
+}
+
 }  // namespace velmora::test

@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
 """Sealdesk.exe in a real X server: files and a folder encrypted through the dialog a user types into,
-then decrypted back byte for byte. Run on an X display of its own (testsupport/src/private_display.py); every wait is bounded."""
+then decrypted back byte for byte; runs killed at random moments, after which every name still tells the
+truth about its contents. Run on an X display of its own (testsupport/src/private_display.py); every wait
+is bounded."""
 import os
+import random
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 PASSWORD = "correct horse"
 CAPTION = "^Velmora Sealdesk$"
@@ -23,6 +28,9 @@ def sandbox(root):
     # environment names.
     for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY"):
         env.pop(name, None)
+    # No session bus: one autolaunched through the X server (dbus-x11) breaks the next program's X
+    # connection, and these runs need none.
+    env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
     return env
 
 
@@ -51,6 +59,95 @@ def run_dialog(program, env, arguments, typed):
         if process.poll() is None:
             process.kill()
             process.wait()
+
+
+def window_of(process, env):
+    """The dialog of that very process (two runs show the same caption)."""
+    deadline = time.monotonic() + 30
+    while True:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(process.pid), "--name",
+                                CAPTION], env=env, capture_output=True, text=True, timeout=30).stdout.split()
+        if found:
+            return found[0]
+        assert time.monotonic() < deadline and process.poll() is None, "no dialog"
+        time.sleep(0.05)
+
+
+def start_typed(program, env, arguments, typed):
+    """Starts the program in a session of its own, types into its dialog and returns the process at once."""
+    process = subprocess.Popen([program, *arguments], env=env, start_new_session=True)
+    window = window_of(process, env)
+    xdotool(env, "windowfocus", "--sync", window)
+    for kind, value in typed:
+        xdotool(env, kind, "--window", window, *(["--delay", "5"] if kind == "type" else []), value)
+    return process
+
+
+def end(process, kill):
+    """Kills the process and the servers it started (its session), or waits for it to end by itself."""
+    try:
+        if kill:
+            os.killpg(process.pid, signal.SIGKILL)
+        return process.wait(timeout=60)
+    finally:
+        try:
+            os.killpg(process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def names_tell_the_truth(folder, originals):
+    """A plain name holds exactly its plain bytes; a ".zqf" name never holds them (whole or begun)."""
+    for name, data in originals.items():
+        plain = os.path.join(folder, name)
+        if os.path.exists(plain):
+            with open(plain, "rb") as f:
+                assert f.read() == data, f"{name}: the plain name holds something else"
+        encrypted = plain + ".zqf"
+        if os.path.exists(encrypted):
+            with open(encrypted, "rb") as f:
+                contents = f.read()
+            assert data[:64] not in contents, f"{name}.zqf holds plain contents"
+        assert os.path.exists(plain) or os.path.exists(encrypted), f"{name} is gone under both names"
+
+
+ENCRYPT_KEYS = [("type", PASSWORD), ("key", "Tab"), ("type", PASSWORD), ("key", "Return")]
+DECRYPT_KEYS = [("type", PASSWORD), ("key", "Return")]
+
+
+def killed_runs(program, env, root):
+    folder = os.path.join(root, "races")
+    os.makedirs(folder)
+    originals = {f"big{i}.bin": os.urandom(12 << 20) for i in range(2)}
+    for name, data in originals.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    rng = random.Random()
+    # Killed at a random moment of an encrypt or a decrypt.
+    for round_ in range(4):
+        encrypting = round_ % 2 == 0
+        suffix = "" if encrypting else ".zqf"
+        targets = [os.path.join(folder, name + suffix) for name in originals
+                   if os.path.exists(os.path.join(folder, name + suffix))
+                   and not os.path.exists(os.path.join(folder, name + (".zqf" if encrypting else "")))]
+        if not targets:
+            continue
+        process = start_typed(program, env, ["/e" if encrypting else "/d", *targets],
+                              ENCRYPT_KEYS if encrypting else DECRYPT_KEYS)
+        time.sleep(rng.uniform(0.0, 0.8))
+        end(process, kill=True)
+        names_tell_the_truth(folder, originals)
+    # Back to plain; where a kill left both names, both are right and the plain one stays.
+    for name in originals:
+        plain, encrypted = os.path.join(folder, name), os.path.join(folder, name + ".zqf")
+        if os.path.exists(plain) and os.path.exists(encrypted):
+            os.remove(encrypted)
+        elif os.path.exists(encrypted):
+            status = end(start_typed(program, env, ["/d", encrypted], DECRYPT_KEYS), kill=False)
+            assert status == 0, f"decrypting after the kills ended with {status}"
+    names_tell_the_truth(folder, originals)
+    for name in originals:
+        assert os.path.exists(os.path.join(folder, name)), f"{name} did not come back"
 
 
 def main():
@@ -87,7 +184,8 @@ def main():
             with open(os.path.join(files, name), "rb") as f:
                 assert f.read() == data, f"{name} did not come back as it was"
             assert not os.path.exists(os.path.join(files, name + ".zqf"))
-    print("encrypted and restored", len(originals), "files")
+        killed_runs(program, env, root)
+    print("encrypted and restored", len(originals), "files; killed runs left every name true")
     with tempfile.TemporaryDirectory(prefix="sealdesk-e2e-") as root:
         outlives_its_log_server(program, sandbox(root), root)
 

@@ -139,6 +139,18 @@ bool ReplacementFile::write(std::span<const std::uint8_t> data) {
     return true;
 }
 
+bool ReplacementFile::putInPlace() const {
+    if (m_targetExists) return ::rename(m_temporary.c_str(), m_target.c_str()) == 0;
+    // A new file never takes the place of one that appeared meanwhile (another run's result, say).
+    if (::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that rename: a link is never made over an existing name either.
+    if (::link(m_temporary.c_str(), m_target.c_str()) != 0) return false;
+    ::unlink(m_temporary.c_str());
+    return true;
+}
+
 bool ReplacementFile::commit() {
     if (m_fd < 0) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -146,17 +158,19 @@ bool ReplacementFile::commit() {
     }
     if (::fsync(m_fd) != 0) return fail(errno);
     if (m_unnamed) {
-        // Linking through /proc needs no privilege, unlike AT_EMPTY_PATH.
-        std::string staged = temporaryName(m_target);
+        // Linking through /proc needs no privilege, unlike AT_EMPTY_PATH. A new file is linked under its
+        // name at once (a link never replaces a name, and no temporary name can be left by a kill); a
+        // replacement gets a temporary name to rename over the old file.
+        std::string staged = m_targetExists ? temporaryName(m_target) : m_target;
         const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, staged.c_str(), AT_SYMLINK_FOLLOW) != 0)
             return fail(errno);
-        m_temporary = std::move(staged);
+        if (m_targetExists) m_temporary = std::move(staged);
     }
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) return fail(errno);
-    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) return fail(errno);
+    if (!m_temporary.empty() && !putInPlace()) return fail(errno);
     m_temporary.clear();
     // The rename itself reaches the disk with the folder's entry.
     const int folder = ::open(containingFolder(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -289,6 +289,21 @@ DWORD ShareLock::acquire(const struct stat& file, unsigned access, unsigned shar
     return ERROR_SUCCESS;
 }
 
+DWORD ShareLock::setDeleteOnClose(bool on) {
+    if (!m_lock) return ERROR_INVALID_HANDLE;
+    const int lock = m_lock.get();
+    const Gate gate(lock, m_slot);
+    if (on) {
+        if (!lockRange(lock, F_RDLCK, m_slot + kDeleteOnCloseByte, 1)) return win32Error(errno);
+        setMark(lock, m_slot, 'D');
+    } else {
+        lockRange(lock, F_UNLCK, m_slot + kDeleteOnCloseByte, 1);
+        if (isFree(lock, m_slot + kDeleteOnCloseByte)) setMark(lock, m_slot, 0);
+    }
+    m_deleteOnClose = on;
+    return ERROR_SUCCESS;
+}
+
 void ShareLock::release(int dataFd) {
     if (!m_lock) return;
     const int lock = m_lock.get();

@@ -29,6 +29,10 @@ class ShareLock {
     // no lock folder is usable.
     DWORD acquire(const struct stat& file, unsigned access, unsigned share, bool deleteOnClose);
 
+    // Makes this open delete-on-close, or takes that back (the file stays when it closes, unless another
+    // delete-on-close open remains). ERROR_INVALID_HANDLE when nothing is registered.
+    DWORD setDeleteOnClose(bool on);
+
     // Ends the registration. When it was the file's last open and a delete-on-close open was among them,
     // unlinks the file dataFd refers to (when dataFd >= 0).
     void release(int dataFd);

@@ -28,4 +28,9 @@ EntryInfo entryOf(const std::string& path) {
     return info;
 }
 
+bool namesBackslashEntry(std::string_view path) {
+    struct stat st {};
+    return path.find('\\') != std::string_view::npos && ::lstat(std::string(path).c_str(), &st) == 0;
+}
+
 }  // namespace velmora

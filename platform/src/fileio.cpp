@@ -9,6 +9,7 @@
 #include "FileHandle.h"
 #include "fileerrors.h"
 #include "fileinfo.h"
+#include "platform/fileinformation.h"
 
 using namespace velmora;
 
@@ -182,5 +183,37 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     info.nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
     info.nFileIndexHigh = static_cast<DWORD>(static_cast<std::uint64_t>(st.st_ino) >> 32);
     info.nFileIndexLow = static_cast<DWORD>(st.st_ino);
+    return succeed();
+}
+
+BOOL SetFileInformationByHandle(HANDLE hFile, FILE_INFO_BY_HANDLE_CLASS FileInformationClass,
+                                LPVOID lpFileInformation, DWORD dwBufferSize) {
+    auto file = fileFor(hFile);
+    if (!file) return FALSE;
+    bool deleteOnClose = false;
+    if (FileInformationClass == FileDispositionInfo && lpFileInformation &&
+        dwBufferSize >= sizeof(FILE_DISPOSITION_INFO)) {
+        deleteOnClose = static_cast<const FILE_DISPOSITION_INFO*>(lpFileInformation)->DeleteFile != 0;
+        // Without the Ex form a FALSE only cancels what an earlier TRUE set, never the open's own flag.
+        if (!deleteOnClose && file->openedDeleteOnClose()) return succeed();
+    } else if (FileInformationClass == FileDispositionInfoEx && lpFileInformation &&
+               dwBufferSize >= sizeof(FILE_DISPOSITION_INFO_EX)) {
+        const DWORD flags = static_cast<const FILE_DISPOSITION_INFO_EX*>(lpFileInformation)->Flags;
+        if ((flags & ~(FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_ON_CLOSE)) != 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        deleteOnClose = flags & FILE_DISPOSITION_FLAG_DELETE;
+        if (!deleteOnClose && !(flags & FILE_DISPOSITION_FLAG_ON_CLOSE) && file->openedDeleteOnClose())
+            return succeed();
+    } else {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!file->canDelete()) return failWith(EACCES);
+    if (const DWORD error = file->setDeleteOnClose(deleteOnClose); error != ERROR_SUCCESS) {
+        SetLastError(error);
+        return FALSE;
+    }
     return succeed();
 }

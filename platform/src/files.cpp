@@ -198,8 +198,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
 
     // A link's handle takes part in sharing and deletion, but moves no data.
     const unsigned dataKinds = S_ISLNK(st.st_mode) ? request.kinds & kShareDelete : request.kinds;
-    HANDLE handle = insertHandle(std::make_shared<FileHandle>(std::move(opened.fd), std::move(share),
-                                                              request.path, dwDesiredAccess, dataKinds));
+    HANDLE handle = insertHandle(std::make_shared<FileHandle>(
+        std::move(opened.fd), std::move(share), request.path, dwDesiredAccess, dataKinds, deleteOnClose));
     const bool existed =
         !opened.created && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
     SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);

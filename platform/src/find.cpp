@@ -130,7 +130,7 @@ bool listedEntryData(int folderFd, const std::string& path, const std::string& n
 
 DWORD findMatches(std::string_view suitePath, std::vector<WIN32_FIND_DATAA>& found,
                   const SearchOptions& options = {}) {
-    if (const DWORD error = checkSuitePath(suitePath, true); error != ERROR_SUCCESS) return error;
+    if (const DWORD error = checkSuitePath(suitePath); error != ERROR_SUCCESS) return error;
     const std::size_t split = suitePath.find_last_of("\\/");
     std::size_t patternStart = split == std::string_view::npos ? 0 : split + 1;
     if (patternStart == 0 && suitePath.size() >= 2 && suitePath[1] == ':') patternStart = 2;  // "C:*.txt"

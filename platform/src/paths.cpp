@@ -147,7 +147,7 @@ std::string toSuitePath(std::string_view posixPath) {
     return suite;
 }
 
-DWORD checkSuitePath(std::string_view suitePath, bool allowWildcards) {
+DWORD checkSuitePath(std::string_view suitePath, bool) {
     if (suitePath.empty()) return ERROR_PATH_NOT_FOUND;
     std::string_view path = stripLongPrefix(suitePath);
     if (isUncPath(suitePath)) return ERROR_BAD_NETPATH;
@@ -156,25 +156,22 @@ DWORD checkSuitePath(std::string_view suitePath, bool allowWildcards) {
         if (driveFolder(path[0]).empty()) return ERROR_PATH_NOT_FOUND;
         start = 2;
     }
-    const std::size_t lastSeparator = path.find_last_of("\\/");
-    const std::size_t lastComponent = lastSeparator == std::string_view::npos ? 0 : lastSeparator + 1;
+    // Every byte Linux allows in a name is a name's byte here, wildcards and <>"|: included: a name read
+    // from a folder or typed by a user is used as it stands, and only a search pattern reads '*' and '?'.
     std::size_t componentLength = 0;
     for (std::size_t i = start; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (isPathSeparator(static_cast<char>(c))) {
+        if (isPathSeparator(path[i])) {
             componentLength = 0;
             continue;
         }
-        if (c < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == ':') return ERROR_INVALID_NAME;
-        if ((c == '*' || c == '?') && !(allowWildcards && i >= lastComponent)) return ERROR_INVALID_NAME;
         if (++componentLength > kMaxComponent) return ERROR_FILENAME_EXCED_RANGE;
     }
     if (toNativePath(path).size() > kMaxNativePath) return ERROR_FILENAME_EXCED_RANGE;
     return ERROR_SUCCESS;
 }
 
-bool suiteToNative(std::string_view suitePath, std::string& nativePath, bool allowWildcards) {
-    if (const DWORD error = checkSuitePath(suitePath, allowWildcards); error != ERROR_SUCCESS) {
+bool suiteToNative(std::string_view suitePath, std::string& nativePath, bool) {
+    if (const DWORD error = checkSuitePath(suitePath); error != ERROR_SUCCESS) {
         SetLastError(error);
         return false;
     }

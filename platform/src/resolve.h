@@ -8,6 +8,6 @@ namespace velmora {
 
 // Checks the path text (paths.h: checkSuitePath), maps the drive, and replaces short (8.3) components
 // that do not exist under that name by the long names they stand for. False with the last error set.
-bool resolveSuitePath(std::string_view suitePath, std::string& nativePath, bool allowWildcards = false);
+bool resolveSuitePath(std::string_view suitePath, std::string& nativePath);
 
 }  // namespace velmora

@@ -235,8 +235,8 @@ std::string shortNameIn(const std::string& nativeFolder, const std::string& name
     return it != names.end() ? it->second : numbered(mangle(name), 1);
 }
 
-bool resolveSuitePath(std::string_view suitePath, std::string& nativePath, bool allowWildcards) {
-    if (!suiteToNative(suitePath, nativePath, allowWildcards)) return false;
+bool resolveSuitePath(std::string_view suitePath, std::string& nativePath) {
+    if (!suiteToNative(suitePath, nativePath)) return false;
     struct stat st {};
     if (nativePath.find('~') != std::string::npos && lstat(nativePath.c_str(), &st) != 0)
         nativePath = expandShortNames(nativePath);

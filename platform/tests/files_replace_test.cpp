@@ -49,6 +49,17 @@ TEST_P(Replacement, NewContentsTakeTheOldFilesPlaceAndItsPermissions) {
     EXPECT_EQ(names(), std::set<std::string>{"doc.txt"});
 }
 
+TEST_P(Replacement, ANewFileNeverTakesThePlaceOfOneThatAppearedMeanwhile) {
+    ReplacementFile file;
+    ASSERT_TRUE(file.open(suite("result.zqf"), ReplacementFile::NewFile::Shared, GetParam()));
+    ASSERT_TRUE(file.write(bytesOf("ours")));
+    write("result.zqf", "another run's");
+    EXPECT_FALSE(file.commit());
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_EQ(read("result.zqf"), "another run's");
+    EXPECT_EQ(names(), std::set<std::string>{"result.zqf"});
+}
+
 TEST_P(Replacement, NewFilesAreSharedOrOwnerOnlyAsAsked) {
     const mode_t mask = ::umask(022);
     ASSERT_TRUE(replace("shared.bin", "a"));

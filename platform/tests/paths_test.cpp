@@ -92,30 +92,23 @@ TEST(PathsTest, PathTextIsChecked) {
                                  std::string(200, 'b') + std::string(4000, '\\');
     const struct {
         std::string path;
-        bool wildcards;
         DWORD error;
     } cases[] = {
-        {"C:\\ok\\file.txt", false, ERROR_SUCCESS},
-        {"/posix/path", false, ERROR_SUCCESS},
-        {"", false, ERROR_PATH_NOT_FOUND},
-        {"C:\\a<b", false, ERROR_INVALID_NAME},
-        {"C:\\a>b", false, ERROR_INVALID_NAME},
-        {"C:\\a\"b", false, ERROR_INVALID_NAME},
-        {"C:\\a|b", false, ERROR_INVALID_NAME},
-        {"C:\\a:b", false, ERROR_INVALID_NAME},
-        {"1:\\a", false, ERROR_INVALID_NAME},
-        {"C:\\a\tb", false, ERROR_INVALID_NAME},
-        {"C:\\a*", false, ERROR_INVALID_NAME},
-        {"C:\\a*", true, ERROR_SUCCESS},
-        {"C:\\a?\\b", true, ERROR_INVALID_NAME},  // wildcards only in the last component
-        {"C:\\" + longName, false, ERROR_FILENAME_EXCED_RANGE},
-        {"C:\\" + std::string(255, 'n'), false, ERROR_SUCCESS},
-        {longPath, false, ERROR_FILENAME_EXCED_RANGE},
-        {"\\\\server\\share\\f", false, ERROR_BAD_NETPATH},
-        {"Y:\\unmapped", false, ERROR_PATH_NOT_FOUND},
+        {"C:\\ok\\file.txt", ERROR_SUCCESS},
+        {"/posix/path", ERROR_SUCCESS},
+        {"", ERROR_PATH_NOT_FOUND},
+        // What Win32 refuses is an ordinary name's character on Linux, and so here.
+        {"C:\\a<b>\"c|d:e", ERROR_SUCCESS},
+        {"1:\\a", ERROR_SUCCESS},
+        {"C:\\a\tb\nc", ERROR_SUCCESS},
+        {"C:\\a?\\b*", ERROR_SUCCESS},
+        {"C:\\" + longName, ERROR_FILENAME_EXCED_RANGE},
+        {"C:\\" + std::string(255, 'n'), ERROR_SUCCESS},
+        {longPath, ERROR_FILENAME_EXCED_RANGE},
+        {"\\\\server\\share\\f", ERROR_BAD_NETPATH},
+        {"Y:\\unmapped", ERROR_PATH_NOT_FOUND},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(checkSuitePath(c.path, c.wildcards), c.error) << c.path.substr(0, 40);
+    for (const auto& c : cases) EXPECT_EQ(checkSuitePath(c.path), c.error) << c.path.substr(0, 40);
 }
 
 TEST(PathsTest, DriveCDefaultsToTheDataFolderAndIsCreated) {

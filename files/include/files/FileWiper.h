@@ -7,6 +7,11 @@
 // A symbolic link is wiped as what it is, an entry holding no data: the file it points to is neither
 // written nor deleted, the passes write nothing and report their Progress as for an empty file, no
 // message is shown, and the link itself is deleted.
+// What the wipe refuses to destroy stays where it is, and the wipe raises an error naming why (source
+// "FileObject:FileDelete"): a file with other names (hard links), whose data those names would still
+// reach, is neither written nor deleted; a write or flush that fails ends the wipe at once with the
+// platform's error as a run-time error (61 "Disk full", 57 "Device I/O error", ...) and the file is kept,
+// since data not overwritten must not vanish from sight as if it had been.
 #pragma once
 
 #include <cstdint>
@@ -27,18 +32,25 @@ class VELMORA_API WipeIo {
     // Opens for writing alone, unshared, delete-on-close; INVALID_HANDLE_VALUE when that is refused.
     virtual HANDLE open(const std::string& path) = 0;
     // Writes `count` bytes, all equal to block[0] (block holds 1 MiB of that value), at the position.
-    virtual void write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) = 0;
-    virtual void flush(HANDLE file) = 0;
+    // ERROR_SUCCESS, or the Win32 error of the write that failed.
+    virtual DWORD write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) = 0;
+    virtual DWORD flush(HANDLE file) = 0;
     virtual void rewind(HANDLE file) = 0;
+    // How many names the open file has.
+    virtual std::uint32_t names(HANDLE file) = 0;
+    // Takes back the open's delete-on-close: closing keeps the file.
+    virtual void keep(HANDLE file) = 0;
     virtual void close(HANDLE file) = 0;
 };
 
 class VELMORA_API PlatformWipeIo : public WipeIo {
   public:
     HANDLE open(const std::string& path) override;
-    void write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override;
-    void flush(HANDLE file) override;
+    DWORD write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override;
+    DWORD flush(HANDLE file) override;
     void rewind(HANDLE file) override;
+    std::uint32_t names(HANDLE file) override;
+    void keep(HANDLE file) override;
     void close(HANDLE file) override;
 };
 
@@ -54,12 +66,15 @@ class VELMORA_API FileWiper {
 
     FileWiper(WipeIo& io, Callbacks callbacks);
 
-    // Wipes and deletes the file of that length (as read before the wipe opens it).
+    // Wipes and deletes the file of that length (as read before the wipe opens it). Raises the errors
+    // above, with the file left in place.
     void wipe(const std::string& path, std::uint64_t length, std::int16_t passes);
 
   private:
     // One phase: N blocks with yields and Progress (files above one block), then the tail, flush, rewind.
     void phase(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t tail);
+    // Ends the wipe on a Win32 error: the file is kept and the error raised.
+    void check(HANDLE file, DWORD error);
     std::uint8_t randomValue() const;
     void progress(std::int16_t percent);
     void yield();

@@ -3,7 +3,9 @@
 // temporary name and are renamed over the destination at once; the folder is flushed too. A process killed
 // during the long write leaves nothing behind. Where the file system refuses unnamed files, a hidden
 // temporary ".<name>.<hex>.tmp" is written instead. Until commit() the destination is untouched; an object
-// that is never committed removes what it wrote.
+// that is never committed removes what it wrote. A destination that did not exist at open() is created
+// only if its name is still free at commit(): a file that appeared meanwhile is never replaced
+// (ERROR_FILE_EXISTS, and nothing is left behind).
 //
 // Calls return false and set the last error on failure, as the file calls do.
 #pragma once
@@ -45,6 +47,8 @@ class ReplacementFile {
     bool adopt(int fd, std::string temporary);  // an empty name: unnamed staging
     bool createNamed(unsigned mode);
     bool fail(int error);
+    // Renames the staged file to the destination (never over a file that appeared since open()).
+    bool putInPlace() const;
     void discard() noexcept;
 
     std::string m_target;     // native path

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -19,5 +20,10 @@ struct EntryInfo {
 // The entry at a suite or POSIX path (as the file calls take them); a trailing separator is ignored, so
 // "link\" is still the link. Missing when it cannot be examined.
 EntryInfo entryOf(const std::string& path);
+
+// True when path, read as a POSIX path exactly as it stands, names an entry and holds a '\': a name the
+// suite's paths cannot carry (they read '\' as a separator, so the same text would name another entry).
+// Callers given such a path leave the entry alone and say so.
+bool namesBackslashEntry(std::string_view path);
 
 }  // namespace velmora

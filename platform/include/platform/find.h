@@ -30,8 +30,8 @@ static_assert(sizeof(WIN32_FIND_DATAA) == 320);
 // cAlternateFileName holds the short name when it differs from the long one. An entry that is a symbolic
 // link has the attributes and size of what it points to plus FILE_ATTRIBUTE_REPARSE_POINT, with
 // dwReserved0 = IO_REPARSE_TAG_SYMLINK, as Win32 marks links: a walk that must not follow it can tell.
-// INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND (no match), ERROR_PATH_NOT_FOUND (no such folder),
-// ERROR_INVALID_NAME (wildcards before the last component).
+// INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND (no match), ERROR_PATH_NOT_FOUND (no such folder); the
+// folder part is literal. One named file is looked up literally (entry.h, attributes.h), never searched.
 HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 
 enum FINDEX_INFO_LEVELS { FindExInfoStandard, FindExInfoBasic, FindExInfoMaxInfoLevel };

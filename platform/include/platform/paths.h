@@ -42,10 +42,10 @@ std::string toNativePath(std::string_view suitePath);
 std::string toSuitePath(std::string_view posixPath);
 
 // Checks path text before any file-system call. ERROR_SUCCESS, or the Win32 error: ERROR_PATH_NOT_FOUND
-// for an empty path, ERROR_INVALID_NAME for <>"|?* or a ':' that is not a drive's, or control characters,
-// ERROR_FILENAME_EXCED_RANGE for a component over 255 bytes or a path over 4095 bytes, ERROR_BAD_NETPATH
-// for UNC paths, ERROR_PATH_NOT_FOUND for an unmapped drive. allowWildcards admits '*' and '?' in the
-// last component (search patterns).
+// for an empty path, ERROR_FILENAME_EXCED_RANGE for a component over 255 bytes or a path over 4095 bytes,
+// ERROR_BAD_NETPATH for UNC paths, ERROR_PATH_NOT_FOUND for an unmapped drive. Unlike Win32, every other
+// byte a Linux name may hold (<>"|:*?, control characters) is a name's byte; '*' and '?' are wildcards
+// only in a search's last component (find.h), so allowWildcards no longer changes anything.
 DWORD checkSuitePath(std::string_view suitePath, bool allowWildcards = false);
 
 // The folder holding a POSIX path's last component (a final '/' ignored): "/a/b" and "/a/b/" -> "/a",
