@@ -12,7 +12,9 @@ import sys
 def start_xvfb():
     """Starts Xvfb on a free display; returns the process and the DISPLAY value (None if it did not start)."""
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0",
+    # -noreset: by default the server resets when its last client goes, and a program connecting during
+    # that reset is turned away ("cannot open display"); a test's programs come and go one after another.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp", "-screen", "0",
                              "1280x1024x24"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as numbers:
