@@ -74,7 +74,7 @@ std::uint64_t integerify(const Block* x, std::size_t r, std::uint64_t n) {
 }
 
 // ROMix on the 2r blocks of x: v holds n * 2r blocks, y 2r more. The first loop writes each H(V_i)
-// straight into V_{i+1}, the second hashes X XOR V_j without a copy.
+// straight into V_{i+1}, the second hashes X XOR V_j without a copy; n being even, the result ends in x.
 void romix(Block* x, Block* y, Block* v, std::uint64_t n, std::size_t r) {
     const std::size_t blocks = 2 * r;
     std::copy(x, x + blocks, v);
@@ -85,7 +85,6 @@ void romix(Block* x, Block* y, Block* v, std::uint64_t n, std::size_t r) {
         blockMix<true>(x, v + integerify(x, r, n) * blocks, y, r);
         std::swap(x, y);
     }
-    if (n % 2 != 0) std::copy(x, x + blocks, y);  // the result lands where the caller's x is
 }
 
 // PBKDF2-HMAC-SHA-256 with one iteration, as scrypt uses it at both ends.
