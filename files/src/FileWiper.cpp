@@ -19,7 +19,7 @@ HANDLE PlatformWipeIo::open(const std::string& path) {
                        nullptr);
 }
 
-DWORD PlatformWipeIo::write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) {
+DWORD PlatformWipeIo::write(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t count) {
     // A tail longer than a block goes out block by block from the prepared buffer: memory stays bounded
     // whatever the file's size.
     while (count > 0) {
@@ -75,6 +75,18 @@ std::int32_t runtimeErrorOf(DWORD error) {
     }
 }
 
+// The fixed patterns, prepared once for the process and never written to: a wipe of many small files
+// would otherwise fill megabytes of fresh memory per file, which costs more than its writes.
+std::span<const std::uint8_t> zeros() {
+    static const std::vector<std::uint8_t> block(FileWiper::kBlock, 0x00);
+    return block;
+}
+
+std::span<const std::uint8_t> ones() {
+    static const std::vector<std::uint8_t> block(FileWiper::kBlock, 0xFF);
+    return block;
+}
+
 template <class F, class... A>
 void guarded(const F& callback, A... args) noexcept {
     try {
@@ -94,8 +106,6 @@ void FileWiper::yield() {
 }
 
 void FileWiper::wipe(const std::string& path, std::uint64_t length, std::int16_t passes) {
-    const std::vector<std::uint8_t> zeros(kBlock, 0x00);
-    const std::vector<std::uint8_t> ones(kBlock, 0xFF);
     m_length = length;
     m_blocks = length / kBlock;
     m_counted = 0;
@@ -124,10 +134,10 @@ void FileWiper::wipe(const std::string& path, std::uint64_t length, std::int16_t
     std::uint64_t tail = length - m_blocks * kBlock;
     for (std::int16_t pass = 1; pass <= passes && pass > 0; ++pass) {
         yield();
-        phase(file, zeros, tail);
+        phase(file, zeros(), tail);
         tail = length;  // from here on every tail is the whole length: the file grows while it is wiped
-        phase(file, std::vector<std::uint8_t>(kBlock, randomValue()), tail);
-        phase(file, ones, tail);
+        phase(file, randomBlock(), tail);
+        phase(file, ones(), tail);
         if (length <= kBlock) progress(static_cast<std::int16_t>(pass * 100 / passes));
         yield();
     }
@@ -135,7 +145,14 @@ void FileWiper::wipe(const std::string& path, std::uint64_t length, std::int16_t
     progress(100);
 }
 
-void FileWiper::phase(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t tail) {
+std::span<const std::uint8_t> FileWiper::randomBlock() {
+    // A file of one block or less is written in one piece of its length; a longer one in whole blocks.
+    const std::size_t size = static_cast<std::size_t>(m_length < kBlock ? m_length : kBlock);
+    m_random.assign(size > 0 ? size : 1, randomValue());
+    return m_random;
+}
+
+void FileWiper::phase(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t tail) {
     if (m_length > kBlock) {
         for (std::uint64_t i = 0; i < m_blocks; ++i) {
             yield();

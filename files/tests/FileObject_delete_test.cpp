@@ -33,7 +33,7 @@ class RecordingWipeIo : public PlatformWipeIo {
         opened = true;
         return PlatformWipeIo::open(path);
     }
-    DWORD write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override {
+    DWORD write(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t count) override {
         // A write numbered failAt fails as a disk that filled up (or whatever failWith says) would.
         const bool fails = ++m_writes == failAt;
         const DWORD result = fails ? failWith : PlatformWipeIo::write(file, block, count);

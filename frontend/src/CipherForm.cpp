@@ -12,6 +12,7 @@
 #include "common/mPublic.h"
 #include "component/CreateObject.h"
 #include "component/calls.h"
+#include "component/fileerrors.h"
 #include "mMain.h"
 #include "platform/fileops.h"
 #include "platform/files.h"
@@ -54,6 +55,12 @@ CipherForm::CipherForm(const char16_t* formName) : m_formName(formName) {
 }
 
 CipherForm::~CipherForm() {
+    try {
+        settleFiles();
+    } catch (const RuntimeError&) {
+        // Going anyway: a file not finished keeps its old name beside its result.
+    }
+    m_inFlight.reset();
     if (!m_unloaded) {
         if (m_client) m_client->detach();
         m_engine = {};
@@ -223,6 +230,7 @@ std::set<std::u16string> foldersOfArguments() {
 }  // namespace
 
 void CipherForm::endProgress() {
+    settleFiles();
     // Each result was flushed before its name appeared; the renames and removals after it are flushed
     // once a folder here, not once a file.
     for (const std::u16string& folder : foldersOfArguments()) flushFolder(folder);
@@ -271,7 +279,13 @@ void CipherForm::logWalkFailure(const std::u16string& path, std::uint32_t win32E
 
 bool CipherForm::claimSource(SourceClaim& claim, const std::u16string& path,
                              const std::u16string& routine) const {
-    const DWORD error = claim.take(path);
+    DWORD error = claim.take(path);
+    // Another name of this file may be one whose result is still being put in place: that file's turn
+    // ends first, as it did before this one began when files were done one by one.
+    if (m_inFlight && (error == ERROR_SHARING_VIOLATION || (error == ERROR_SUCCESS && claim.names() > 1))) {
+        settleFiles();
+        error = claim.take(path);
+    }
     if (error == ERROR_SUCCESS) return true;
     logLeftAlone(path, error, routine);
     return false;
@@ -291,14 +305,56 @@ bool CipherForm::retireSource(SourceClaim& claim, const std::u16string& source, 
     return false;
 }
 
+void CipherForm::walkInFlight(const std::function<void()>& walk) {
+    if (m_inFlight) return walk();
+    m_inFlight = std::make_unique<FilesInFlight>();
+    // A failure leaves the files to the log line that says it, which settles them first.
+    walk();
+    settleFiles();
+    m_inFlight.reset();
+}
+
+FilesInFlight::Ticket CipherForm::commitsMark() const {
+    return m_inFlight ? m_inFlight->mark() : 0;
+}
+
+void CipherForm::retireOnceCommitted(std::shared_ptr<SourceClaim> claim, const std::u16string& source,
+                                     const std::u16string& result, const std::u16string& routine,
+                                     FilesInFlight::Ticket since) {
+    if (!m_inFlight) {
+        retireSource(*claim, source, result, routine);
+        return;
+    }
+    m_inFlight->add(since, [this, claim = std::move(claim), source, result, routine](DWORD outcome) {
+        if (outcome == ERROR_SUCCESS) {
+            retireSource(*claim, source, result, routine);
+            return;
+        }
+        try {
+            raiseFileError(outcome);
+        } catch (const RuntimeError& error) {
+            // What the method reports when its own commit fails, under its own routine's name.
+            m_client->flushProgress();
+            logError(error.description(), error.number(), u"Main:" + routine);
+        }
+    });
+}
+
+void CipherForm::settleFiles() const {
+    if (m_inFlight) m_inFlight->settle();
+}
+
 void CipherForm::logError(const std::u16string& description, std::int32_t number,
                           const std::u16string& routine) const {
+    settleFiles();
     mMain::logError(description, number, m_formName, routine);
 }
 
 void CipherForm::unload() {
     if (m_unloaded) return;
     m_unloaded = true;
+    settleFiles();
+    m_inFlight.reset();
     if (m_client) m_client->detach();
     m_engine = {};
     m_progress = {};

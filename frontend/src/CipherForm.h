@@ -8,9 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "EngineClient.h"
+#include "FilesInFlight.h"
 #include "SourceClaim.h"
 #include "common/ControlObject.h"
 #include "runtime/Object.h"
@@ -78,6 +81,17 @@ class CipherForm : public QDialog {
     // True when the source's name is gone.
     bool retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
                       const std::u16string& routine) const;
+    // Runs a folder's walk with several files' results put in place at once: each file's source goes
+    // only once its result stands, in the files' order, and every file is finished when this returns.
+    // Outside it a file is finished at once.
+    void walkInFlight(const std::function<void()>& walk);
+    // Where a file's method call begins: the commits after it are the file's.
+    FilesInFlight::Ticket commitsMark() const;
+    // retireSource once the file's result (committed since `since`) stands. A commit that failed is said
+    // as the methods say a failed write, and the source keeps its name and contents.
+    void retireOnceCommitted(std::shared_ptr<SourceClaim> claim, const std::u16string& source,
+                             const std::u16string& result, const std::u16string& routine,
+                             FilesInFlight::Ticket since);
 
     // Releases the engine, the progress object and the tooltips, in that order, and ends the dialog.
     void unload();
@@ -92,6 +106,8 @@ class CipherForm : public QDialog {
 
   private:
     ObjectRef formObject();
+    // Finishes the files in flight, if any (before anything is said, and before the run ends).
+    void settleFiles() const;
 
     ObjectRef m_engine;
     ObjectRef m_progress;
@@ -99,6 +115,7 @@ class CipherForm : public QDialog {
     ObjectRef m_helpTopic;
     Ref<ControlObject> m_form;
     bool m_unloaded = false;
+    std::unique_ptr<FilesInFlight> m_inFlight;  // during a folder's walk
 };
 
 }  // namespace velmora

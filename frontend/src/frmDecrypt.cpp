@@ -123,9 +123,11 @@ void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16s
             return;
         }
         // Decrypted into a new file under the plain name; the ".zqf" name goes only once that stands.
-        SourceClaim claim;
-        if (!claimSource(claim, longName, u"DecryptFile")) return;
-        if (decrypt(longName, plainName)) retireSource(claim, longName, plainName, u"DecryptFile");
+        auto claim = std::make_shared<SourceClaim>();
+        if (!claimSource(*claim, longName, u"DecryptFile")) return;
+        const FilesInFlight::Ticket since = commitsMark();
+        if (decrypt(longName, plainName))
+            retireOnceCommitted(std::move(claim), longName, plainName, u"DecryptFile", since);
         return;
     }
     const std::u16string copy = tempDirectory + title.substr(0, title.size() - kZqfLength);
@@ -145,14 +147,16 @@ bool frmDecrypt::decryptedAsFolder(const std::u16string& argument, const std::u1
     if (!getProperty(directory, u"Exists").toBool()) return true;
     // Each folder is listed whole before its files change names, so no result is met a second time;
     // every file is then taken exactly as if it had been named on the command line.
-    FolderWalk::walk(
-        argument,
-        [&](const std::u16string& path) {
-            if (path.ends_with(u".zqf")) decryptArgument(path, tempDirectory, true);
-        },
-        [this](const std::u16string& unreachable, std::uint32_t error) {
-            logWalkFailure(unreachable, error, u"DecryptFolder");
-        });
+    walkInFlight([&] {
+        FolderWalk::walk(
+            argument,
+            [&](const std::u16string& path) {
+                if (path.ends_with(u".zqf")) decryptArgument(path, tempDirectory, true);
+            },
+            [this](const std::u16string& unreachable, std::uint32_t error) {
+                logWalkFailure(unreachable, error, u"DecryptFolder");
+            });
+    });
     return true;
 }
 

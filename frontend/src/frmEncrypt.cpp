@@ -150,35 +150,38 @@ void frmEncrypt::encryptArgument(const std::u16string& path) {
 }
 
 void frmEncrypt::encryptFolder(const std::u16string& folder) {
-    FolderWalk::walk(
-        folder,
-        [this](const std::u16string& path) {
-            letProperty(mMain::shared().file, u"FileName", path);
-            if (lengthOf(path) > 0) encryptFile(path);
-        },
-        [this](const std::u16string& unreachable, std::uint32_t error) {
-            logWalkFailure(unreachable, error, u"EncryptFolder");
-        });
+    walkInFlight([&] {
+        FolderWalk::walk(
+            folder,
+            [this](const std::u16string& path) {
+                letProperty(mMain::shared().file, u"FileName", path);
+                if (lengthOf(path) > 0) encryptFile(path);
+            },
+            [this](const std::u16string& unreachable, std::uint32_t error) {
+                logWalkFailure(unreachable, error, u"EncryptFolder");
+            });
+    });
 }
 
-bool frmEncrypt::encryptFile(const std::u16string& path) {
+void frmEncrypt::encryptFile(const std::u16string& path) {
     // The encrypted name must be free: the result never takes another file's place.
     const std::u16string encryptedName = path + kZqf;
     if (GetFileAttributesA(toUtf8(encryptedName).c_str()) != INVALID_FILE_ATTRIBUTES) {
         logError(u"File already exists: " + encryptedName, err::FileAlreadyExists, u"EncryptFile");
-        return false;
+        return;
     }
-    SourceClaim claim;
-    if (!claimSource(claim, path, u"EncryptFile")) return false;
-    if (claim.names() > 1)
+    auto claim = std::make_shared<SourceClaim>();
+    if (!claimSource(*claim, path, u"EncryptFile")) return;
+    if (claim->names() > 1)
         logError(u"The plain contents stay reachable through the file's other names (hard links): " + path,
                  err::PathFileAccessError, u"EncryptFile");
     // Encrypted into a new file under the new name; the plain name goes only once that stands.
     std::u16string source = path;
     std::u16string destination = encryptedName;
     std::u16string key = text(*Text1[0]);
-    if (!call(engine(), u"EncryptFile", byRef(source), byRef(destination), byRef(key)).toBool()) return false;
-    return retireSource(claim, path, encryptedName, u"EncryptFile");
+    const FilesInFlight::Ticket since = commitsMark();
+    if (!call(engine(), u"EncryptFile", byRef(source), byRef(destination), byRef(key)).toBool()) return;
+    retireOnceCommitted(std::move(claim), path, encryptedName, u"EncryptFile", since);
 }
 
 }  // namespace velmora

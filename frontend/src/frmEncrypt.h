@@ -21,8 +21,9 @@ class frmEncrypt final : public CipherForm {
   private:
     void encryptArgument(const std::u16string& path);
     void encryptFolder(const std::u16string& folder);
-    // Encrypts one file in place and renames it; false when it kept its plain contents and name.
-    bool encryptFile(const std::u16string& path);
+    // Encrypts one file in place and renames it (during a folder's walk, its plain name goes once the
+    // result stands, which may be after the next file's turn).
+    void encryptFile(const std::u16string& path);
 
     QGroupBox* frmPass;
     QLineEdit* Text1[2];

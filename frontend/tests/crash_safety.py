@@ -163,29 +163,52 @@ def traced_run(program, env, files, verb, root, originals):
     assert ended == "exited with 0", f"the traced run {ended}"
     end_group(process)
     check_each_file(root, originals, f"after the traced {verb} run")
-    placed = check_trace(trace, root, ending)
+    placed = check_trace(trace, root, ending, verb)
     moves = [line for line in open(trace) if re.search(r"rename|link", line)]
     assert placed >= len(originals), f"only {placed} names placed: {moves[:6]}"
 
 
-def check_trace(trace, root, ending):
+def whole_calls(lines):
+    """strace splits a call that another thread's call interrupts into "<unfinished ...>" and
+    "<... NAME resumed>" lines; each is joined here and comes where the call ended."""
+    unfinished = {}
+    for line in lines:
+        started = re.match(r"(\d+)\s+(.*) <unfinished \.\.\.>$", line.rstrip())
+        if started:
+            unfinished[started.group(1)] = line.rstrip()[: -len(" <unfinished ...>")]
+            continue
+        resumed = re.match(r"(\d+)\s+<\.\.\. \w+ resumed>(.*)$", line.rstrip())
+        if resumed and resumed.group(1) in unfinished:
+            # The result column is padded after a short "resumed" line.
+            line = unfinished.pop(resumed.group(1)) + re.sub(r"^\)\s+=", ") =", resumed.group(2)) + "\n"
+        yield line
+
+
+def check_trace(trace, root, ending, verb):
     """Reads the trace of a run: what each name a result takes waited for; returns how many took one."""
     flushed, folder_dirty = set(), set()  # (thread, descriptor, folder) of flushed files; changed folders
+    unflushed_names, standing = {}, set()  # names given by a thread, awaiting its flush of their folder
     placed = 0
     with open(trace) as lines:
-        for line in lines:
+        for line in whole_calls(lines):
             thread = line.split(maxsplit=1)[0]
             flush = re.search(r"\bf(?:data)?sync\((\d+)<([^>]*)>(?:\(deleted\))?\) = 0", line)
             if flush:
                 descriptor, path = flush.groups()
                 if path.rstrip("/") in folder_dirty or os.path.isdir(path):
                     folder_dirty.discard(path.rstrip("/"))
+                    standing |= unflushed_names.pop((thread, path.rstrip("/")), set())
                 else:
                     flushed.add((thread, descriptor, os.path.dirname(path)))
                 continue
             removal = re.match(r'\d+\s+unlink(?:at)?\(.*"([^"]+)"', line)
             if removal and removal.group(1).startswith(root) and line.rstrip().endswith("= 0"):
-                folder_dirty.add(os.path.dirname(removal.group(1)))
+                removed = removal.group(1)
+                folder_dirty.add(os.path.dirname(removed))
+                # An old name goes only once its file's result stands on disk under the new one.
+                if not os.path.basename(removed).startswith("."):
+                    result = removed + ".zqf" if verb == "/e" else removed[: -len(".zqf")]
+                    assert result in standing, f"{removed} went before {result} was on disk: {line}"
             move = re.match(r"\d+\s+(rename|renameat2?|linkat)\(.*\) = 0", line)
             quoted = re.findall(r'"([^"]+)"', line)
             if move and len(quoted) >= 2 and quoted[-1].startswith(root):
@@ -205,6 +228,7 @@ def check_trace(trace, root, ending):
                     flushed.discard(written)
                     placed += 1
                 folder_dirty.add(folder)
+                unflushed_names.setdefault((thread, folder), set()).add(target)
             if ending.match(line):
                 assert not folder_dirty, f"ended with folders not flushed: {sorted(folder_dirty)}"
     return placed

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "fileerrors.h"
+#include "platform/CommitsInFlight.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -152,6 +153,22 @@ bool ReplacementFile::putInPlace() const {
 }
 
 bool ReplacementFile::commit() {
+    CommitsInFlight* const inFlight = CommitsInFlight::active();
+    if (m_fd < 0 || !inFlight) return commitNow();
+    // The staged file, its name and its claim on the destination go along; this object is left empty.
+    auto handed = std::make_unique<ReplacementFile>();
+    std::swap(handed->m_target, m_target);
+    std::swap(handed->m_temporary, m_temporary);
+    std::swap(handed->m_fd, m_fd);
+    std::swap(handed->m_unnamed, m_unnamed);
+    std::swap(handed->m_targetExists, m_targetExists);
+    std::swap(handed->m_targetMode, m_targetMode);
+    std::swap(handed->m_deleteGuard, m_deleteGuard);
+    inFlight->hand(std::move(handed));
+    return true;
+}
+
+bool ReplacementFile::commitNow() {
     if (m_fd < 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;

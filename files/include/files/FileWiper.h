@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,10 @@ class VELMORA_API WipeIo {
     virtual ~WipeIo() = default;
     // Opens for writing alone, unshared, delete-on-close; INVALID_HANDLE_VALUE when that is refused.
     virtual HANDLE open(const std::string& path) = 0;
-    // Writes `count` bytes, all equal to block[0] (block holds 1 MiB of that value), at the position.
-    // ERROR_SUCCESS, or the Win32 error of the write that failed.
-    virtual DWORD write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) = 0;
+    // Writes `count` bytes, all equal to block[0], at the position; block holds that value throughout
+    // (up to 1 MiB of it) and is written again as often as `count` needs. ERROR_SUCCESS, or the Win32
+    // error of the write that failed.
+    virtual DWORD write(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t count) = 0;
     virtual DWORD flush(HANDLE file) = 0;
     virtual void rewind(HANDLE file) = 0;
     // How many names the open file has.
@@ -46,7 +48,7 @@ class VELMORA_API WipeIo {
 class VELMORA_API PlatformWipeIo : public WipeIo {
   public:
     HANDLE open(const std::string& path) override;
-    DWORD write(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t count) override;
+    DWORD write(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t count) override;
     DWORD flush(HANDLE file) override;
     void rewind(HANDLE file) override;
     std::uint32_t names(HANDLE file) override;
@@ -72,7 +74,9 @@ class VELMORA_API FileWiper {
 
   private:
     // One phase: N blocks with yields and Progress (files above one block), then the tail, flush, rewind.
-    void phase(HANDLE file, const std::vector<std::uint8_t>& block, std::uint64_t tail);
+    void phase(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t tail);
+    // The random phase's block: v repeated as far as one write of this file needs.
+    std::span<const std::uint8_t> randomBlock();
     // Ends the wipe on a Win32 error: the file is kept and the error raised.
     void check(HANDLE file, DWORD error);
     std::uint8_t randomValue() const;
@@ -85,6 +89,7 @@ class VELMORA_API FileWiper {
     std::uint64_t m_blocks = 0;
     std::uint64_t m_counted = 0;
     std::uint64_t m_totalBlocks = 0;
+    std::vector<std::uint8_t> m_random;
 };
 
 }  // namespace velmora

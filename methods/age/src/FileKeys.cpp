@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Hkdf.h"
+#include "Scrypt.h"
 #include "argon/MethodErrors.h"
 #include "runtime/Error.h"
 
@@ -38,12 +39,7 @@ SecureBytes scryptKey(const SecureBytes& password, const std::array<std::uint8_t
     std::copy(kScryptLabel.begin(), kScryptLabel.end(), labelled.begin());
     std::copy(salt.begin(), salt.end(), labelled.begin() + kScryptLabel.size());
     SecureBytes key(crypto_aead_chacha20poly1305_IETF_KEYBYTES);
-    // libsodium wants a readable password pointer even for an empty password.
-    const std::uint8_t none = 0;
-    const std::uint8_t* bytes = password.bytes().empty() ? &none : password.bytes().data();
-    if (crypto_pwhash_scryptsalsa208sha256_ll(bytes, password.bytes().size(), labelled.data(),
-                                              labelled.size(), std::uint64_t{1} << workFactor, 8, 1,
-                                              key.bytes().data(), key.bytes().size()) != 0)
+    if (!scrypt(password.bytes(), labelled, {std::uint64_t{1} << workFactor, 8, 1}, key.bytes()))
         raise(err::OutOfMemory);
     return key;
 }

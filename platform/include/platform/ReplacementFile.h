@@ -5,13 +5,15 @@
 // temporary ".<name>.<hex>.tmp" is written instead. Until commit() the destination is untouched; an object
 // that is never committed removes what it wrote. A destination that did not exist at open() is created
 // only if its name is still free at commit(): a file that appeared meanwhile is never replaced
-// (ERROR_FILE_EXISTS, and nothing is left behind).
+// (ERROR_FILE_EXISTS, and nothing is left behind). While a CommitsInFlight object lives, commit() hands
+// the same steps to it and returns at once; the outcome is the CommitsInFlight's to tell.
 //
 // Calls return false and set the last error on failure, as the file calls do.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,6 +45,8 @@ class ReplacementFile {
     bool commit();
 
   private:
+    friend class CommitsInFlight;
+    bool commitNow();
     bool checkDestination(std::string_view suitePath);
     bool adopt(int fd, std::string temporary);  // an empty name: unnamed staging
     bool createNamed(unsigned mode);

@@ -1,0 +1,68 @@
+// Lets a run put several replacement files in place at once, so that their flushes share the file
+// system's journal commits instead of waiting for one commit each. While an object of this class lives,
+// ReplacementFile::commit() on any thread hands its whole commit (the contents' flush, the name, the
+// folder's flush, in that order, on one worker thread) over and returns true at once; the caller learns
+// each commit's outcome from finish(). The destructor waits until every commit handed over is done, so
+// once it returns everything is on disk or has failed and left nothing behind.
+//
+// A commit's place in line is its ticket: handedOver() before and after a call that commits tells the
+// caller which tickets that call made.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/win32types.h"
+
+namespace velmora {
+
+class ReplacementFile;
+
+class CommitsInFlight {
+  public:
+    using Ticket = std::uint64_t;
+
+    // workers: how many commits may wait for the disk at once.
+    explicit CommitsInFlight(std::size_t workers = 16);
+    ~CommitsInFlight();
+    CommitsInFlight(const CommitsInFlight&) = delete;
+    CommitsInFlight& operator=(const CommitsInFlight&) = delete;
+
+    // The object commits go to now, or none (then they happen on the caller's thread).
+    static CommitsInFlight* active();
+
+    // How many commits were handed over so far: the next commit's ticket.
+    Ticket handedOver() const;
+    // Waits for the commits with tickets in [first, end): ERROR_SUCCESS when all stand under their names,
+    // else the first one's failure (the file errors of ReplacementFile::commit).
+    DWORD finish(Ticket first, Ticket end);
+
+    // ReplacementFile's side: takes a file that is ready to commit.
+    void hand(std::unique_ptr<ReplacementFile> file);
+
+  private:
+    struct Pending {
+        Ticket ticket;
+        std::unique_ptr<ReplacementFile> file;
+    };
+    void work();
+
+    const std::size_t m_workers;
+    CommitsInFlight* m_previous;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_work;  // a commit waits, or the object goes
+    std::condition_variable m_done;  // a commit ended
+    std::deque<Pending> m_queue;
+    std::vector<DWORD> m_outcomes;  // by ticket; kPendingOutcome until done
+    std::size_t m_idle = 0;
+    bool m_stop = false;
+    std::vector<std::thread> m_threads;
+};
+
+}  // namespace velmora

@@ -1,0 +1,106 @@
+// Several replacement files put in place at once: each stands under its name with its whole contents once
+// its commit is finished, a failure belongs to its own file, and nothing is left waiting when the run ends.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "FileTestSupport.h"
+#include "platform/CommitsInFlight.h"
+#include "platform/ReplacementFile.h"
+
+using velmora::CommitsInFlight;
+using velmora::ReplacementFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::span<const std::uint8_t> bytesOf(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+class InFlight : public FileTest, public ::testing::WithParamInterface<ReplacementFile::Staging> {
+  protected:
+    // Opens, writes and commits; true when commit() said so.
+    bool replace(const std::string& name, const std::string& contents) {
+        ReplacementFile file;
+        return file.open(suite(name), ReplacementFile::NewFile::Shared, GetParam()) &&
+               file.write(bytesOf(contents)) && file.commit();
+    }
+    std::set<std::string> names() const {
+        std::set<std::string> result;
+        for (const auto& entry : fs::directory_iterator(m_folder)) result.insert(entry.path().filename());
+        return result;
+    }
+};
+
+TEST_P(InFlight, ManyFilesStandUnderTheirNamesWithTheirContentsOnceFinished) {
+    constexpr int kFiles = 40;
+    std::set<std::string> expected;
+    for (int i = 0; i < kFiles; i += 2) write("old" + std::to_string(i), "before");  // half are replaced
+    CommitsInFlight commits(8);
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = (i % 2 == 0 ? "old" : "new") + std::to_string(i);
+        expected.insert(name);
+        ASSERT_TRUE(replace(name, "contents of " + name));
+        EXPECT_EQ(commits.handedOver(), static_cast<CommitsInFlight::Ticket>(i + 1));
+    }
+    EXPECT_EQ(commits.finish(0, kFiles), static_cast<DWORD>(ERROR_SUCCESS));
+    for (const std::string& name : expected) EXPECT_EQ(read(name), "contents of " + name);
+    EXPECT_EQ(names(), expected);  // no staging name left anywhere
+}
+
+TEST_P(InFlight, AFailedCommitIsToldForItsOwnFileAndLeavesNothingBehind) {
+    CommitsInFlight commits(4);
+    ASSERT_TRUE(replace("first.zqf", "ours 1"));
+    {
+        ReplacementFile file;
+        ASSERT_TRUE(file.open(suite("taken.zqf"), ReplacementFile::NewFile::Shared, GetParam()));
+        ASSERT_TRUE(file.write(bytesOf("ours 2")));
+        write("taken.zqf", "another run's");
+        EXPECT_TRUE(file.commit());  // handed over: the failure comes with the ticket
+    }
+    ASSERT_TRUE(replace("third.zqf", "ours 3"));
+    EXPECT_EQ(commits.finish(2, 3), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(commits.finish(1, 2), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(commits.finish(0, 1), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(commits.finish(0, 3), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(read("taken.zqf"), "another run's");
+    EXPECT_EQ(names(), (std::set<std::string>{"first.zqf", "taken.zqf", "third.zqf"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Staging, InFlight,
+                         ::testing::Values(ReplacementFile::Staging::Unnamed,
+                                           ReplacementFile::Staging::Named),
+                         [](const auto& tested) {
+                             return tested.param == ReplacementFile::Staging::Unnamed ? "Unnamed" : "Named";
+                         });
+
+// The end of a run waits for every commit, and commits are the caller's own again afterwards.
+TEST_F(FileTest, EveryCommitIsDoneWhenTheRunEndsAndLaterCommitsAreImmediate) {
+    {
+        CommitsInFlight outer(2);
+        {
+            CommitsInFlight inner(3);
+            EXPECT_EQ(CommitsInFlight::active(), &inner);
+            for (int i = 0; i < 12; ++i) {
+                ReplacementFile file;
+                ASSERT_TRUE(file.open(suite("f" + std::to_string(i)), ReplacementFile::NewFile::Shared));
+                ASSERT_TRUE(file.write(bytesOf(std::string(1000 + i, 'x'))));
+                ASSERT_TRUE(file.commit());
+            }
+        }
+        EXPECT_EQ(CommitsInFlight::active(), &outer);
+        EXPECT_EQ(outer.handedOver(), 0u);
+        for (int i = 0; i < 12; ++i) EXPECT_EQ(read("f" + std::to_string(i)).size(), 1000u + i);
+    }
+    EXPECT_EQ(CommitsInFlight::active(), nullptr);
+    ReplacementFile file;
+    ASSERT_TRUE(file.open(suite("late.zqf"), ReplacementFile::NewFile::Shared));
+    write("late.zqf", "taken");
+    EXPECT_FALSE(file.commit());
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+}
+
+}  // namespace
