@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Figures for Sealdesk.exe in a real X server (run by hand: xvfb-run -a bench/sealdesk_bench.py build/bin [startup] [big] [many[:COUNT]]):
+"""Figures for Sealdesk.exe in a real X server (run by hand:
+xvfb-run -a bench/sealdesk_bench.py build/bin [startup] [big] [many[:COUNT]] [--before OTHER/build/bin]):
 
 - start-up: process start to the encrypt dialog visible and holding the focus in its password box, next to
   the same start with no dialog (log server, help, registration, command line) and the servers alone;
@@ -7,7 +8,10 @@
   alone on the same file, through objcall, in the same run, for each method;
 - a folder of 1,000 small files through "Sealdesk /e" and back through "Sealdesk /d" on the folder, process
   start to exit, with the program's peak memory, for each method, against ccrypt -r in the same run
-  ("many:10000": the same with 10,000 files in ten sub-folders).
+  ("many:10000": the same with 10,000 files in ten sub-folders). Meanwhile the progress window is pinged
+  every 50 ms: the longest wait for its answer (frozen if over 200 ms) and how many different pictures of
+  it were seen. With --before, the same folders also go through an older build, each method both builds
+  one after the other, so that both see the same load.
 """
 import os
 import shutil
@@ -16,6 +20,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from window_probe import WindowProbe
 
 CAPTION = "^Velmora Sealdesk$"
 PASSWORD = "bench password"
@@ -54,16 +60,25 @@ def start_dialog(bin_dir, env, arguments):
     return process, window, time.monotonic() - started
 
 
-# The methods as the dialog lists them, by their plug-ins' file names, and how far down the list each is.
-METHODS = {"Ageseal": 0, "Argonbox": 1, "Blockrune": 2}
+# Each method is picked in the dialog's list by the first letter of its name, which no other shares.
+METHODS = {"Ageseal": "a", "Argonbox": "X", "Blockrune": "2"}
+
+
+def pick_method(env, plug_in, twice):
+    """Picks the plug-in's method in the focused dialog and comes back to the (first) password box: the
+    encrypt dialog's list is two before its first password box in the tab order (the items list between),
+    the decrypt dialog's right after its box."""
+    if twice:
+        xdotool(env, "key", "shift+Tab", "shift+Tab", METHODS[plug_in], "Tab", "Tab")
+    else:
+        xdotool(env, "key", "Tab", METHODS[plug_in], "shift+Tab")
 
 
 def confirm(env, process, window, plug_in):
     """Types the password twice (picking the plug-in's method first), presses Return, and returns the
     seconds from Return to the program's end."""
     xdotool(env, "windowfocus", "--sync", window)
-    if METHODS[plug_in]:
-        xdotool(env, "key", "shift+Tab", *["Down"] * METHODS[plug_in], "Tab")
+    pick_method(env, plug_in, True)
     xdotool(env, "type", PASSWORD)
     xdotool(env, "key", "Tab")
     xdotool(env, "type", PASSWORD)
@@ -86,8 +101,14 @@ def plug_in_alone(bin_dir, env, plug_in, path):
 
 
 def main():
-    bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/bin")
-    parts = set(sys.argv[2:]) or {"startup", "big", "many"}
+    arguments = sys.argv[1:]
+    before = None
+    if "--before" in arguments:
+        at = arguments.index("--before")
+        before = os.path.abspath(arguments[at + 1])
+        del arguments[at:at + 2]
+    bin_dir = os.path.abspath(arguments[0] if arguments else "build/bin")
+    parts = set(arguments[1:]) or {"startup", "big", "many"}
     with tempfile.TemporaryDirectory(prefix="sealdesk-bench-") as root:
         env = sandbox(root)
         files = os.path.join(root, "files")
@@ -100,9 +121,13 @@ def main():
             startup(bin_dir, env, probe)
         if "big" in parts:
             big_file(bin_dir, env, files)
+        builds = [("after", bin_dir, env)]
+        if before:
+            # A registry and home of its own: each build registers its own libraries.
+            builds.insert(0, ("before", before, sandbox(os.path.join(root, "before"))))
         for part in parts:
             if part.startswith("many"):  # "many" or "many:COUNT"
-                many_files(bin_dir, env, files, int(part.partition(":")[2] or 1000))
+                many_files(builds, files, probe, int(part.partition(":")[2] or 1000))
 
 
 def startup(bin_dir, env, probe):
@@ -143,30 +168,28 @@ def big_file(bin_dir, env, files):
             for leftover in (big + ".zqf", big + ".alone"):
                 os.remove(leftover)
 
-def run_measured(process_args, env, confirm_args):
-    """Starts Sealdesk, confirms its dialog, and returns (seconds from process start to exit, peak resident
-    memory of the program in MB)."""
+def run_measured(process_args, env, plug_in, twice, title):
+    """Starts Sealdesk, confirms its dialog, and returns (seconds from process start to exit, seconds from
+    Return to exit, peak resident memory of the program in MB, the probe of its progress window)."""
     started = time.monotonic()
     process = subprocess.Popen(process_args, env=env)
     window = wait_for_dialog(env, process=process)
-    confirm_dialog(env, window, *confirm_args)
-    _, _, usage = os.wait4(process.pid, 0)
-    process.returncode = 0
-    return time.monotonic() - started, usage.ru_maxrss / 1024
-
-
-def confirm_dialog(env, window, position, twice):
-    """Picks the method at position (0 = the first entry) and types the password (twice on encrypt)."""
+    probe = WindowProbe(env["DISPLAY"], title)
+    probe.start()
     xdotool(env, "windowfocus", "--sync", window)
-    if position:
-        # The encrypt dialog's list is behind the password boxes, the decrypt dialog's right after the box.
-        downs = ("Down",) * position
-        xdotool(env, "key", *(("shift+Tab", *downs, "Tab") if twice else ("Tab", *downs, "shift+Tab")))
-    xdotool(env, "type", PASSWORD)
+    pick_method(env, plug_in, twice)
+    # The driver types at once: its own pace is no part of the program's time.
+    xdotool(env, "type", "--delay", "1", PASSWORD)
     if twice:
         xdotool(env, "key", "Tab")
-        xdotool(env, "type", PASSWORD)
+        xdotool(env, "type", "--delay", "1", PASSWORD)
+    pressed = time.monotonic()
     xdotool(env, "key", "Return")
+    _, _, usage = os.wait4(process.pid, 0)
+    process.returncode = 0
+    ended = time.monotonic()
+    probe.stop()
+    return ended - started, ended - pressed, usage.ru_maxrss / 1024, probe
 
 
 def fill(folder, count, size):
@@ -179,41 +202,55 @@ def fill(folder, count, size):
             f.write(os.urandom(size))
 
 
-def count_files(folder, suffix):
-    return sum(name.endswith(suffix) for _, _, names in os.walk(folder) for name in names)
+def containers(folder, suffix):
+    """How many files end in suffix, and the set of their sizes (one size per method for 1 KB files)."""
+    sizes = [os.path.getsize(os.path.join(at, name)) for at, _, names in os.walk(folder)
+             for name in names if name.endswith(suffix)]
+    return len(sizes), set(sizes)
 
 
-def many_files(bin_dir, env, files, count=1000):
+def window_figures(probe):
+    if not probe.found:
+        return "progress window not seen"
+    frozen = " FROZEN" if probe.longest > 0.2 else ""
+    return (f"window answered {probe.answers}/{probe.pings} pings, longest wait {probe.longest * 1000:.0f} ms"
+            f"{frozen}, {len(probe.pictures)} pictures")
+
+
+def many_files(builds, files, probe_file, count=1000):
     """count files of 1 KB through "Sealdesk /e" on their folder and back through "Sealdesk /d" on it,
-    process start to exit, for each method, next to ccrypt -r on the same kind of folder in the same run."""
-    exe = os.path.join(bin_dir, "Sealdesk.exe")
-    # The first start registers the suite's classes; not counted.
-    process, window, _ = start_dialog(bin_dir, env, ["/e", os.path.join(files, "probe.txt")])
-    xdotool(env, "key", "Escape")
-    process.wait(timeout=30)
-    print(f"{count:,} files of 1 KB (load {os.getloadavg()[0]:.1f})")
+    process start to exit, for each method and build, next to ccrypt -r on the same kind of folder in the
+    same run."""
+    for _, bin_dir, env in builds:
+        # The first start registers the suite's classes; not counted.
+        process, window, _ = start_dialog(bin_dir, env, ["/e", probe_file])
+        xdotool(env, "key", "Escape")
+        process.wait(timeout=30)
+    print(f"{count:,} files of 1 KB (load {os.getloadavg()[0]:.1f})", flush=True)
     results = {}
-    # The dialogs list the plug-ins in the order of their file names.
-    listed = sorted(name[:-4] for name in os.listdir(os.path.join(bin_dir, "Encryption")) if name.endswith(".dll"))
     for plug_in in ("Argonbox", "Blockrune", "Ageseal"):
-        if plug_in not in listed:
-            continue
-        position = listed.index(plug_in)
-        folder = os.path.join(files, f"many-{plug_in}-{count}")
-        fill(folder, count, 1024)
-        os.sync()
-        seconds, peak = run_measured([exe, "/e", folder], env, (position, True))
-        done = count_files(folder, ".zqf")
-        print(f"  {plug_in} /e: {seconds:.2f} s, {count / seconds:.0f} files/s, peak {peak:.0f} MB, "
-              f"{done} encrypted")
-        results[(plug_in, "/e")] = seconds
-        os.sync()
-        seconds, peak = run_measured([exe, "/d", folder], env, (position, False))
-        left = count_files(folder, ".zqf")
-        print(f"  {plug_in} /d on the folder: {seconds:.2f} s, {count / seconds:.0f} files/s, peak {peak:.0f} MB, "
-              f"{count - left} decrypted")
-        results[(plug_in, "/d")] = seconds
-        subprocess.run(["rm", "-rf", folder])
+        for label, bin_dir, env in builds:
+            if not os.path.exists(os.path.join(bin_dir, "Encryption", plug_in + ".dll")):
+                continue
+            exe = os.path.join(bin_dir, "Sealdesk.exe")
+            folder = os.path.join(files, f"many-{plug_in}-{count}")
+            fill(folder, count, 1024)
+            os.sync()
+            for verb, title in (("/e", "Velmora Sealdesk - Encrypting"), ("/d", "Velmora Sealdesk - Decrypting")):
+                load = os.getloadavg()[0]
+                seconds, run, peak, probe = run_measured([exe, verb, folder], env, plug_in, verb == "/e", title)
+                if verb == "/e":
+                    done, sizes = containers(folder, ".zqf")
+                    outcome = f"{done} encrypted (containers of {sorted(sizes)} bytes)"
+                else:
+                    done = count - containers(folder, ".zqf")[0]
+                    outcome = f"{done} decrypted"
+                print(f"  {plug_in} {verb} ({label}, load {load:.1f}): {seconds:.2f} s, {count / seconds:.0f} "
+                      f"files/s (Return to exit {run:.2f} s, {count / run:.0f} files/s), peak {peak:.0f} MB, "
+                      f"{outcome}; {window_figures(probe)}", flush=True)
+                results[(plug_in, verb, label)] = seconds
+                os.sync()
+            subprocess.run(["rm", "-rf", folder])
     if shutil.which("ccrypt"):
         folder = os.path.join(files, f"many-ccrypt-{count}")
         fill(folder, count, 1024)
@@ -225,10 +262,11 @@ def many_files(bin_dir, env, files, count=1000):
         subprocess.run(["ccrypt", "-r", "-d", "-K", PASSWORD, folder], check=True)
         decrypt = time.monotonic() - started
         subprocess.run(["rm", "-rf", folder])
-        print(f"  ccrypt -r: -e {encrypt:.2f} s ({count / encrypt:.0f} files/s), -d {decrypt:.2f} s "
-              f"({count / decrypt:.0f} files/s)")
-        for (plug_in, verb), seconds in results.items():
-            print(f"  ratio {plug_in} {verb} / ccrypt: {seconds / (encrypt if verb == '/e' else decrypt):.1f}")
+        print(f"  ccrypt -r (load {os.getloadavg()[0]:.1f}): -e {encrypt:.2f} s ({count / encrypt:.0f} files/s), "
+              f"-d {decrypt:.2f} s ({count / decrypt:.0f} files/s)")
+        for (plug_in, verb, label), seconds in results.items():
+            print(f"  ratio {plug_in} {verb} ({label}) / ccrypt: "
+                  f"{seconds / (encrypt if verb == '/e' else decrypt):.1f}")
 
 
 if __name__ == "__main__":

@@ -18,7 +18,9 @@ WriteBehind::~WriteBehind() {
         m_changed.notify_all();
         m_thread.join();
     }
-    explicit_bzero(m_buffers.get(), 2 * kBufferBytes);
+    // Only what was ever filled: a small file's result does not cost a wipe of both whole buffers.
+    for (int buffer = 0; buffer < 2; ++buffer)
+        explicit_bzero(m_buffers.get() + buffer * kBufferBytes, m_touched[buffer]);
 }
 
 bool WriteBehind::write(std::span<const std::uint8_t> bytes) {
@@ -27,6 +29,7 @@ bool WriteBehind::write(std::span<const std::uint8_t> bytes) {
         const std::size_t count = std::min(bytes.size(), kBufferBytes - m_filled);
         std::copy_n(bytes.begin(), count, m_buffers.get() + m_filling * kBufferBytes + m_filled);
         m_filled += count;
+        m_touched[m_filling] = std::max(m_touched[m_filling], m_filled);
         bytes = bytes.subspan(count);
     }
     return true;

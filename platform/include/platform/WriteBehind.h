@@ -1,8 +1,8 @@
 // Writes a replacement file's contents on a thread of its own while the caller prepares what comes next.
 // write() copies the bytes into one of two buffers and returns; a full buffer goes to the thread while the
 // other fills, so memory stays at two buffers for a file of any size. A file that fits in one buffer is
-// written on the caller's thread at flush(), with no thread at all. The buffers are wiped when done: they
-// may hold plaintext.
+// written on the caller's thread at flush(), with no thread at all. What the buffers held is wiped when done:
+// it may be plaintext.
 //
 // Calls return false and set the last error on failure, as the file calls do; a failure on the thread is
 // reported by the next call that hands a buffer over or by flush(), and stays. flush() is needed before
@@ -45,6 +45,7 @@ class WriteBehind {
     std::unique_ptr<std::uint8_t[]> m_buffers;  // two of kBufferBytes
     int m_filling = 0;
     std::size_t m_filled = 0;
+    std::size_t m_touched[2] = {0, 0};  // the most each buffer ever held: what the wipe must cover
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::span<const std::uint8_t> m_pending;  // under m_mutex, with the two below

@@ -1,0 +1,85 @@
+// Files whose results are put in place while the next is worked on: each file's last step runs only once
+// its result stands under its name, in the files' order, even when a last step says something itself.
+#include "FilesInFlight.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ReplacementFile.h"
+#include "platform/paths.h"
+#include "testsupport/TempFolder.h"
+
+namespace velmora {
+namespace {
+
+class FilesInFlightTest : public test::TempFolderTest {
+  protected:
+    // A method's call for one file: its result written and committed (handed over while files fly).
+    void produce(const std::string& name) {
+        ReplacementFile file;
+        const std::string contents = "result " + name;
+        ASSERT_TRUE(file.open(toSuitePath(native(name)), ReplacementFile::NewFile::Shared));
+        ASSERT_TRUE(file.write({reinterpret_cast<const std::uint8_t*>(contents.data()), contents.size()}));
+        ASSERT_TRUE(file.commit());
+    }
+    // The file's last step: notes the file, what it was told, and whether its result stood by then.
+    FilesInFlight::Finish noting(const std::string& name) {
+        return [this, name](DWORD outcome) {
+            finished.push_back(name);
+            outcomes.push_back(outcome);
+            stood.push_back(read(name) == "result " + name);
+        };
+    }
+
+    std::vector<std::string> finished;
+    std::vector<DWORD> outcomes;
+    std::vector<bool> stood;
+};
+
+TEST_F(FilesInFlightTest, EachFileFinishesInOrderOnceItsResultStandsAndNoMoreThanTheDepthWait) {
+    FilesInFlight files(3);
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        const FilesInFlight::Ticket since = files.mark();
+        produce(name);
+        files.add(since, noting(name));
+        EXPECT_EQ(finished.size(), i < 3 ? 0u : static_cast<std::size_t>(i - 2));  // the oldest when too many
+    }
+    files.settle();
+    EXPECT_EQ(finished, (std::vector<std::string>{"f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7"}));
+    EXPECT_EQ(stood, std::vector<bool>(8, true));
+    EXPECT_EQ(outcomes, std::vector<DWORD>(8, ERROR_SUCCESS));
+}
+
+TEST_F(FilesInFlightTest, AFileThatSaysSomethingDoesNotLetLaterFilesGoFirstAndAFailureIsItsOwn) {
+    FilesInFlight files;
+    FilesInFlight::Ticket since = files.mark();
+    produce("a");
+    // What the first file says settles files, as every line the run logs does; the later ones must wait.
+    files.add(since, [&](DWORD outcome) {
+        files.settle();
+        noting("a")(outcome);
+    });
+    since = files.mark();
+    {
+        ReplacementFile file;
+        ASSERT_TRUE(file.open(toSuitePath(native("b")), ReplacementFile::NewFile::Shared));
+        write("b", "another program's");  // the name is taken before the result can have it
+        ASSERT_TRUE(file.commit());
+    }
+    files.add(since, noting("b"));
+    since = files.mark();
+    files.add(since, noting("nothing committed"));  // a call that made no result finishes at once too
+    since = files.mark();
+    produce("c");
+    files.add(since, noting("c"));
+    files.settle();
+    EXPECT_EQ(finished, (std::vector<std::string>{"a", "b", "nothing committed", "c"}));
+    EXPECT_EQ(outcomes, (std::vector<DWORD>{ERROR_SUCCESS, ERROR_FILE_EXISTS, ERROR_SUCCESS, ERROR_SUCCESS}));
+    EXPECT_EQ(read("b"), "another program's");
+}
+
+}  // namespace
+}  // namespace velmora
