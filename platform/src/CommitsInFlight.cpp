@@ -71,11 +71,33 @@ void CommitsInFlight::work() {
         Pending pending = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        const DWORD outcome = pending.file->commitNow() ? ERROR_SUCCESS : GetLastError();
+        const bool placed = pending.file->placeNow();
+        const DWORD outcome = placed ? ERROR_SUCCESS : GetLastError();
+        if (placed) flushFolder(pending.file->folder());
         pending.file.reset();
         lock.lock();
         m_outcomes[pending.ticket] = outcome;
         m_done.notify_all();
+    }
+}
+
+void CommitsInFlight::flushFolder(const std::string& folder) {
+    std::unique_lock lock(m_mutex);
+    FolderFlushes& flushes = m_folders[folder];
+    const std::uint64_t needed = flushes.begun + 1;  // one running now may have begun before our name
+    while (flushes.done < needed) {
+        if (flushes.running) {
+            m_flushed.wait(lock);
+            continue;
+        }
+        flushes.running = true;
+        const std::uint64_t round = ++flushes.begun;
+        lock.unlock();
+        ReplacementFile::flushFolder(folder);
+        lock.lock();
+        flushes.done = round;
+        flushes.running = false;
+        m_flushed.notify_all();
     }
 }
 
