@@ -1,6 +1,7 @@
 #include "EraseProcedure.h"
 
 #include <deque>
+#include <exception>
 #include <set>
 #include <utility>
 
@@ -24,6 +25,11 @@ constexpr char16_t kBackslashName[] =
 constexpr char16_t kNotOpened[] = u"The file could not be opened; left as it is";
 constexpr char16_t kNoFile[] = u"Not a regular file (a link, pipe or device); left as it is";
 constexpr char16_t kStillThere[] = u"The file is still there after its wipe (in use, or read-only)";
+// A file of at most one block reports its Progress once per pass: wiped ahead of its turn, it shows the
+// user the same. A longer one shows its progress block by block as it is written.
+constexpr std::uint64_t kAheadUpTo = 1048576;
+// Reports waiting at most: enough to keep the file object's workers busy while the first is awaited.
+constexpr std::size_t kAheadDepth = 32;
 
 bool isSeparator(char16_t c) {
     return c == u'\\' || c == u'/';
@@ -56,7 +62,9 @@ std::vector<FolderEntry> listFolder(const std::u16string& folder) {
 }  // namespace
 
 EraseProcedure::EraseProcedure(Objects objects, std::function<std::int32_t()> passSelector)
-    : m_objects(std::move(objects)), m_passSelector(std::move(passSelector)) {}
+    : m_objects(std::move(objects)),
+      m_ahead(m_objects.file.as<FileObject>()),
+      m_passSelector(std::move(passSelector)) {}
 
 std::int16_t EraseProcedure::choosePasses(std::int32_t selectorValue) {
     // Compared before narrowing: a value beyond 16 bits is "2000 or more", never a wrapped number.
@@ -74,18 +82,46 @@ void EraseProcedure::run(const std::vector<std::u16string>& arguments) {
     call(m_objects.progress, u"Initialize", u"Shreding File(s)", u"Initializing", 0, 100, kFileNuke,
          canCancel, alwaysOnTop);
     const std::int16_t count = passes();
-    for (std::size_t i = 1; i < arguments.size(); ++i) eraseItem(arguments[i], count);
+    try {
+        for (std::size_t i = 1; i < arguments.size(); ++i) eraseItem(arguments[i], count);
+        settle();
+    } catch (...) {
+        // The files already in the workers' hands are still awaited, and what stayed is still recorded.
+        settle(true);
+        throw;
+    }
     call(m_objects.progress, u"Terminate");
+}
+
+void EraseProcedure::settle(bool quiet) {
+    while (!m_turns.empty()) {
+        const Turn turn = std::move(m_turns.front());
+        m_turns.pop_front();
+        if (!quiet) {
+            turn(false);
+            continue;
+        }
+        try {
+            turn(true);
+        } catch (...) {
+            // Already failing: every file after this one is still awaited.
+        }
+    }
 }
 
 void EraseProcedure::leave(const std::u16string& path, std::int32_t number, std::u16string reason) {
     m_leftAlone.push_back({path, number, std::move(reason)});
 }
 
+void EraseProcedure::leaveInTurn(const std::u16string& path, std::int32_t number, std::u16string reason) {
+    if (m_turns.empty()) return leave(path, number, std::move(reason));
+    m_turns.push_back([this, path, number, reason](bool) { leave(path, number, reason); });
+}
+
 void EraseProcedure::eraseItem(const std::u16string& path, std::int16_t passes) {
     // A name with a '\' given as a POSIX path: the suite's path would name another file.
     if (namesBackslashEntry(toUtf8(path))) {
-        leave(path, err::BadFileNameOrNumber, kBackslashName);
+        leaveInTurn(path, err::BadFileNameOrNumber, kBackslashName);
         return;
     }
     const EntryInfo entry = entryOf(toUtf8(path));
@@ -93,28 +129,89 @@ void EraseProcedure::eraseItem(const std::u16string& path, std::int16_t passes) 
         case EntryKind::Missing:
             return;
         case EntryKind::Other:  // a pipe or device holds no file of the user's to destroy
-            leave(path, err::BadFileMode, kNoFile);
+            leaveInTurn(path, err::BadFileMode, kNoFile);
             return;
-        case EntryKind::Link:
+        case EntryKind::Link: {
             // The link goes, never what it points to: the wipe opens the link itself.
-            letProperty(m_objects.file, u"FileName", withoutTrailingSeparators(path));
+            settle();
+            const std::u16string link = withoutTrailingSeparators(path);
+            letProperty(m_objects.file, u"FileName", link);
             announce();
-            wipeSelected(passes);
+            wipeSelected(passes, entryOf(toUtf8(link)));
             return;
+        }
         case EntryKind::Folder:
             letProperty(m_objects.directory, u"Path", path);
             if (getProperty(m_objects.directory, u"Exists").toBool()) eraseTree(path);
             return;
         case EntryKind::File:
-            letProperty(m_objects.file, u"FileName", path);
-            if (getProperty(m_objects.file, u"Exists").toBool()) {
-                announce();
-                wipeSelected(passes);
-            } else {
-                leave(path, err::PermissionDenied, kNotOpened);
-            }
+            eraseFile(path, entry, passes, false);
             return;
     }
+}
+
+void EraseProcedure::eraseFile(const std::u16string& path, const EntryInfo& entry, std::int16_t passes,
+                               bool inTree) {
+    // The same file still in flight (named twice, or under another name): its outcome comes first, and the
+    // item is then taken as that wipe left it.
+    if (m_inFlight.contains({entry.device, entry.inode})) {
+        settle();
+        if (!inTree) return eraseItem(path, passes);
+        const EntryInfo now = entryOf(toUtf8(path));
+        if (now.kind == EntryKind::File && now.size > 0) eraseFile(path, now, passes, inTree);
+        return;
+    }
+    if (!m_ahead || entry.size > kAheadUpTo) {
+        settle();
+        return eraseFileNow(path, entry, passes, inTree);
+    }
+    letProperty(m_objects.file, u"FileName", path);
+    if (!getProperty(m_objects.file, u"Exists").toBool()) {
+        const auto notOpened = [this, path, inTree](bool quiet) {
+            if (inTree && !quiet) {
+                letProperty(m_objects.file, u"FileName", path);
+                announce();
+            }
+            leave(path, err::PermissionDenied, kNotOpened);
+        };
+        if (m_turns.empty()) return notOpened(false);
+        m_turns.push_back(notOpened);
+        return;
+    }
+    const FileId id{entry.device, entry.inode};
+    m_ahead->wipeAhead(path, passes);
+    m_inFlight.insert(id);
+    m_turns.push_back([this, path, entry, passes, id](bool quiet) {
+        letProperty(m_objects.file, u"FileName", path);
+        // The wipe is under way whatever fails before its report: its outcome is awaited and recorded first.
+        std::exception_ptr failure;
+        try {
+            if (!quiet) {
+                announce();
+                if (m_observer) m_observer(path);
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        deleteSelected(passes, entry);
+        m_inFlight.erase(id);
+        if (failure) std::rethrow_exception(failure);
+    });
+    while (m_turns.size() > kAheadDepth) {
+        const Turn turn = std::move(m_turns.front());
+        m_turns.pop_front();
+        turn(false);
+    }
+}
+
+void EraseProcedure::eraseFileNow(const std::u16string& path, const EntryInfo& entry, std::int16_t passes,
+                                  bool inTree) {
+    letProperty(m_objects.file, u"FileName", path);
+    if (inTree) announce();  // in a tree the status text comes before the check
+    if (!getProperty(m_objects.file, u"Exists").toBool())
+        return leave(path, err::PermissionDenied, kNotOpened);
+    if (!inTree) announce();
+    wipeSelected(passes, entry);
 }
 
 void EraseProcedure::announce() {
@@ -122,10 +219,13 @@ void EraseProcedure::announce() {
     letProperty(m_objects.progress, u"StatusText", u"Shredwell " + title);
 }
 
-void EraseProcedure::wipeSelected(std::int16_t passes) {
+void EraseProcedure::wipeSelected(std::int16_t passes, const EntryInfo& before) {
+    if (m_observer) m_observer(getProperty(m_objects.file, u"FileName").toString());
+    deleteSelected(passes, before);
+}
+
+void EraseProcedure::deleteSelected(std::int16_t passes, const EntryInfo& before) {
     const std::u16string path = getProperty(m_objects.file, u"FileName").toString();
-    if (m_observer) m_observer(path);
-    const EntryInfo before = entryOf(toUtf8(path));
     // "" stands for the object's own FileName.
     Variant name(u""), confirm(false), count(passes);
     try {
@@ -156,7 +256,7 @@ void EraseProcedure::eraseTree(const std::u16string& path) {
             if (item.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
             const std::u16string name = folder + item.name;
             if (item.name.find(u'\\') != std::u16string::npos) {
-                leave(name, err::BadFileNameOrNumber, kBackslashName);
+                leaveInTurn(name, err::BadFileNameOrNumber, kBackslashName);
                 continue;
             }
             const EntryInfo entry = entryOf(toUtf8(name));
@@ -168,14 +268,9 @@ void EraseProcedure::eraseTree(const std::u16string& path) {
                 continue;
             }
             if (entry.kind == EntryKind::Link || entry.kind == EntryKind::Other)
-                leave(name, err::BadFileMode, kNoFile);
+                leaveInTurn(name, err::BadFileMode, kNoFile);
             if (entry.kind != EntryKind::File || entry.size == 0) continue;
-            letProperty(m_objects.file, u"FileName", name);
-            announce();
-            if (getProperty(m_objects.file, u"Exists").toBool())
-                wipeSelected(count);
-            else
-                leave(name, err::PermissionDenied, kNotOpened);
+            eraseFile(name, entry, count, true);
         }
     }
 }

@@ -40,7 +40,7 @@ class frmMain : public QDialog {
     void Button1_Click(int index);
     // The tooltip of the pass selector (tests and screenshots show it at once).
     const ObjectRef& passTip() const { return m_passTip; }
-    // Handed to the erase procedure: called with each path just before it is wiped.
+    // Handed to the erase procedure: called with each path just before its wipe is reported.
     void setWipeObserver(std::function<void(const std::u16string&)> observer) {
         m_wipeObserver = std::move(observer);
     }

@@ -6,12 +6,20 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <map>
+#include <mutex>
+#include <thread>
+
 #include "EraseProcedure.h"
 #include "EraserTest.h"
+#include "component/CallbackSink.h"
 #include "component/CreateObject.h"
+#include "component/EventSource.h"
 #include "component/calls.h"
+#include "files/FileObject.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
+#include "testsupport/Errors.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -24,6 +32,10 @@ class EraseProcedureTest : public test::EraserTest {
         EraserTest::SetUp();
         m_objects = {CreateObject(u"Diskware.FileObject"), CreateObject(u"Diskware.DirectoryObject"),
                      CreateObject(u"Gaugebox.ProgressObject")};
+        connectEvents(m_objects.file,
+                      makeObject<CallbackSink>([this](std::u16string_view, std::span<Variant> args) {
+                          m_reports.push_back(std::to_string(args[0].toInteger()));
+                      }));
     }
     // Runs the procedure on the items (element 0 stands for the program) and returns the wiped paths in
     // order.
@@ -39,6 +51,7 @@ class EraseProcedureTest : public test::EraserTest {
             for (char& c : text)
                 if (c == '\\') c = '/';
             wiped.push_back(text);
+            m_reports.push_back(text);
             m_shown.push_back(getProperty(m_objects.progress, u"FormCaption").toString() + u" / " +
                               getProperty(m_objects.progress, u"StatusText").toString());
         });
@@ -56,7 +69,65 @@ class EraseProcedureTest : public test::EraserTest {
 
     EraseProcedure::Objects m_objects;
     std::vector<std::u16string> m_shown;  // the progress window's caption and status at each wipe
+    std::vector<std::string> m_reports;   // each wiped name, then the Progress values its wipe raised
     MessageBoxRecorder m_boxes;
+};
+
+// Passes the wipe's calls on to the platform and records them by file name, with the threads that wrote;
+// the writes of the file named `failing` fail from its second one on, as a failing device would.
+class WipeRecorder : public PlatformWipeIo {
+  public:
+    explicit WipeRecorder(std::string failing = {}) : m_failing(std::move(failing)) {}
+
+    HANDLE open(const std::string& path) override {
+        const HANDLE file = PlatformWipeIo::open(path);
+        std::lock_guard lock(m_mutex);
+        m_names[file] = path.substr(path.find_last_of("\\/") + 1);
+        return file;
+    }
+    DWORD write(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t count) override {
+        std::lock_guard lock(m_mutex);
+        std::string& calls = record(file, 'W');
+        m_writers[m_names[file]].insert(std::this_thread::get_id());
+        if (m_names[file] == m_failing && calls.size() > 1) return ERROR_WRITE_FAULT;
+        return PlatformWipeIo::write(file, block, count);
+    }
+    DWORD flush(HANDLE file) override {
+        std::lock_guard lock(m_mutex);
+        record(file, 'F');
+        return PlatformWipeIo::flush(file);
+    }
+    void rewind(HANDLE file) override {
+        std::lock_guard lock(m_mutex);
+        record(file, 'R');
+        PlatformWipeIo::rewind(file);
+    }
+    void close(HANDLE file) override {
+        std::lock_guard lock(m_mutex);
+        record(file, 'C');
+        m_names.erase(file);
+        PlatformWipeIo::close(file);
+    }
+
+    // Each file's calls in order: 'W' write, 'F' flush, 'R' rewind, 'C' close.
+    std::map<std::string, std::string> calls() const {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
+    std::set<std::thread::id> writers(const std::string& name) const {
+        std::lock_guard lock(m_mutex);
+        const auto found = m_writers.find(name);
+        return found == m_writers.end() ? std::set<std::thread::id>{} : found->second;
+    }
+
+  private:
+    std::string& record(HANDLE file, char kind) { return m_calls[m_names[file]] += kind; }
+
+    const std::string m_failing;
+    mutable std::mutex m_mutex;
+    std::map<HANDLE, std::string> m_names;
+    std::map<std::string, std::string> m_calls;
+    std::map<std::string, std::set<std::thread::id>> m_writers;
 };
 
 TEST(PassRule, BelowOneGivesOneAndTwoThousandOrMoreGivesFourHundred) {
@@ -97,13 +168,18 @@ TEST_F(EraseProcedureTest, ItemsNamedDirectlyGoWhateverTheirLengthInCommandLineO
     write(".secret", "a hidden file named directly");
     write("empty", "");
     write("dir with blanks/two", "2");
-    const auto wiped = erase({"missing", "one", ".secret", "empty", "one", "dir with blanks", "not there/x"});
-    // The file named twice goes once; the second time it no longer exists and is skipped.
-    EXPECT_EQ(wiped, (std::vector<std::string>{"one", ".secret", "empty", "dir with blanks/two"}));
-    for (const char* gone : {"one", ".secret", "empty", "dir with blanks/two"})
+    write("dir with blanks/three", "3");
+    const auto wiped = erase({"missing", "one", ".secret", "empty", "one", "dir with blanks/three",
+                              "dir with blanks", "not there/x"});
+    // A file named twice, or named and met again in a tree, goes once; the second time it no longer exists
+    // and is skipped without a word, even while its first wipe is still under way.
+    EXPECT_EQ(wiped, (std::vector<std::string>{"one", ".secret", "empty", "dir with blanks/three",
+                                               "dir with blanks/two"}));
+    for (const char* gone : {"one", ".secret", "empty", "dir with blanks/two", "dir with blanks/three"})
         EXPECT_FALSE(exists(gone)) << gone;
     EXPECT_TRUE(fs::is_directory(path("dir with blanks")));
     EXPECT_TRUE(m_boxes.messages().empty());
+    EXPECT_TRUE(m_leftAlone.empty());
 }
 
 TEST_F(EraseProcedureTest, NoLinkIsEverFollowedAndWhatLinksPointToStaysByteIdentical) {
@@ -266,6 +342,88 @@ TEST_F(EraseProcedureTest, AFileThatCannotBeOpenedExclusivelyStaysWithTheWipesMe
     EXPECT_FALSE(exists("after"));
     ASSERT_EQ(m_boxes.messages().size(), 1u);
     EXPECT_EQ(m_boxes.messages()[0].text, "File does Not exist, or is already open!");
+}
+
+// Small files go to the file object's workers, several at once; what a user sees and what the log gets
+// still come file by file in the walk's order, each file's Progress right after its status text, and
+// every file's own writes and flushes stay in the wipe's order.
+TEST_F(EraseProcedureTest, SmallFilesAreWipedAheadYetReportedOneAfterAnotherInTheWalksOrder) {
+    auto recorder = std::make_shared<WipeRecorder>("bad");
+    m_objects.file.as<FileObject>()->setWipeIo(recorder);
+    for (int i = 0; i < 40; ++i) write("tree/f" + std::to_string(i), std::string(100 + i, 'x'));
+    write("tree/big", std::string(1048577, 'b'));  // over one block: wiped in its turn, block by block
+    write("tree/bad", "its writes fail");
+    write("outside", "reachable from outside the tree");
+    fs::create_hard_link(path("outside"), path("tree/hl"));
+    write("tree/busy", "held open elsewhere");
+    const HANDLE holder = CreateFileA(path("tree/busy").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    m_boxes.answer(IDOK);
+    std::vector<std::string> walk;  // the order the platform lists the folder in: by name
+    for (const auto& entry : fs::directory_iterator(path("tree"))) walk.push_back(entry.path().filename());
+    std::sort(walk.begin(), walk.end());
+
+    const auto wiped = erase({"tree"}, 2);
+    CloseHandle(holder);
+
+    std::vector<std::string> expected, expectedShown;
+    std::vector<std::pair<std::string, std::int32_t>> expectedLeft;
+    for (const std::string& name : walk) {
+        expected.push_back("tree/" + name);
+        if (name == "big") {
+            for (const char* value : {"16", "33", "50", "66", "83", "100", "100"}) expected.push_back(value);
+        } else if (name == "bad" || name == "hl" || name == "busy") {
+            expectedLeft.push_back({"tree\\" + name, name == "bad" ? 57 : name == "hl" ? 75 : 70});
+        } else {
+            for (const char* value : {"50", "100", "100"}) expected.push_back(value);
+        }
+    }
+    EXPECT_EQ(m_reports, expected);
+    EXPECT_EQ(m_leftAlone, expectedLeft);
+    ASSERT_EQ(m_shown.size(), walk.size());
+    for (std::size_t i = 0; i < walk.size(); ++i)
+        EXPECT_EQ(m_shown[i], u"Shreding File(s) / Shredwell " + fromUtf8(walk[i]));
+    ASSERT_EQ(m_boxes.messages().size(), 1u);
+    EXPECT_EQ(m_boxes.messages()[0].text, "File does Not exist, or is already open!");
+
+    // Every overwrite flushed before the next, and small files written by the workers, not this thread.
+    const auto calls = recorder->calls();
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        EXPECT_EQ(calls.at(name), "WFRWFRWFRWFRWFRWFRC") << name;
+        EXPECT_FALSE(exists("tree/" + name)) << name;
+        EXPECT_FALSE(recorder->writers(name).contains(std::this_thread::get_id())) << name;
+    }
+    EXPECT_EQ(recorder->writers("big"), std::set{std::this_thread::get_id()});
+    EXPECT_FALSE(exists("tree/big"));
+    EXPECT_EQ(calls.at("bad"), "WFRWC");  // nothing written after the failure, and the file kept
+    EXPECT_EQ(read("tree/bad"), std::string(15, '\0'));
+    EXPECT_EQ(calls.at("hl"), "C");
+    EXPECT_EQ(read("tree/hl"), "reachable from outside the tree");
+    EXPECT_EQ(read("tree/busy"), "held open elsewhere");
+}
+
+// The progress window failing halfway through a run stops it, as before; the files already in the
+// workers' hands are still awaited, and what stayed among them is still recorded by name.
+TEST_F(EraseProcedureTest, AFailureWhileReportingStillAwaitsAndRecordsEveryFileAlreadyBeingWiped) {
+    auto recorder = std::make_shared<WipeRecorder>("f5");
+    m_objects.file.as<FileObject>()->setWipeIo(recorder);
+    for (int i = 0; i < 10; ++i) write("tree/f" + std::to_string(i), "data");
+    EraseProcedure procedure(m_objects, [] { return 1; });
+    int reported = 0;
+    procedure.setWipeObserver([&](const std::u16string&) {
+        if (++reported == 2) velmora::raise(err::DeviceIOError, u"The progress window went away", u"test");
+    });
+    EXPECT_EQ(test::errorNumberOf([&] {
+                  procedure.run({u"Shredwell.exe", item("tree")});
+              }),
+              err::DeviceIOError);
+    ASSERT_EQ(procedure.leftAlone().size(), 1u);
+    EXPECT_EQ(procedure.leftAlone()[0].number, 57);
+    EXPECT_TRUE(toUtf8(procedure.leftAlone()[0].path).ends_with("f5"));
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(exists("tree/f" + std::to_string(i)), i == 5) << i;
+    EXPECT_EQ(recorder->calls().size(), 10u);
 }
 
 }  // namespace

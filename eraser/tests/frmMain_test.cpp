@@ -171,7 +171,9 @@ TEST_F(frmMainTest, ReturnFromThePassSelectorPressesOkAndErasesTheItems) {
 }
 
 TEST_F(frmMainTest, AnErrorRaisedUnderTheOkClickIsKeptForTheLogAndTheWindowStillCloses) {
-    write("file", "kept");
+    // Longer than one block: wiped in its turn, so an error just before its wipe keeps it.
+    const std::string kept = "kept" + std::string(1048576, 'k');
+    write("file", kept);
     frmMain form(arguments({"file"}));
     DialogDriver driver;
     driver.whenShown("frmMain", [](QWidget& f) { button(f, "Ok")->click(); });
@@ -180,7 +182,7 @@ TEST_F(frmMainTest, AnErrorRaisedUnderTheOkClickIsKeptForTheLogAndTheWindowStill
     EXPECT_TRUE(driver.done());
     ASSERT_TRUE(form.failure());
     EXPECT_EQ(form.failure()->number(), err::PermissionDenied);
-    EXPECT_EQ(read("file"), "kept");
+    EXPECT_EQ(read("file"), kept);
 }
 
 TEST_F(frmMainTest, TheStorageLineShowsExactlyWhenAnItemIsOnStorageOverwritingMayNotReach) {

@@ -128,6 +128,10 @@ bool holdsNoValue(const Variant& data) {
     return data.isEmpty() || data.isError() || data.isNull();
 }
 
+void showWipeRefused() {
+    MessageBoxA(0, "File does Not exist, or is already open!", "Error!", MB_ICONERROR | MB_OK);
+}
+
 }  // namespace
 
 const ClassInfo& FileObject::describe() {
@@ -449,18 +453,38 @@ void FileObject::truncate(const std::u16string& name) const {
     if (file) FlushFileBuffers(file.get());
 }
 
+FileObject::~FileObject() = default;
+
+FileWiper::Callbacks FileObject::wipeCallbacks() {
+    return {[this](std::int16_t percent) {
+                // A failing handler (a progress window gone with its process, say) never stops the wipe.
+                Variant value(percent);
+                m_events.fireIgnoringErrors(u"Progress", value);
+            },
+            [] { processWaitingMessages(); }, [] { showWipeRefused(); }};
+}
+
 void FileObject::wipe(const std::u16string& name, std::int16_t passes) {
     const std::string target = toUtf8(name);
-    FileWiper wiper(
-        *m_wipeIo,
-        {[this](std::int16_t percent) {
-             // A failing handler (a progress window gone with its process, say) never stops the wipe.
-             Variant value(percent);
-             m_events.fireIgnoringErrors(u"Progress", value);
-         },
-         [] { processWaitingMessages(); },
-         [] { MessageBoxA(0, "File does Not exist, or is already open!", "Error!", MB_ICONERROR | MB_OK); }});
-    wiper.wipe(target, fileLength(target, FILE_FLAG_OPEN_REPARSE_POINT), passes);
+    if (m_ahead && m_ahead->holds(target)) return finishAhead(target);
+    FileWiper(*m_wipeIo, wipeCallbacks())
+        .wipe(target, fileLength(target, FILE_FLAG_OPEN_REPARSE_POINT), passes);
+}
+
+void FileObject::wipeAhead(const std::u16string& name, std::int16_t passes) {
+    if (!m_ahead) m_ahead = std::make_unique<WipePool>();
+    const std::string target = toUtf8(name);
+    m_ahead->start(target, [io = m_wipeIo, target, passes](const FileWiper::Callbacks& callbacks) {
+        FileWiper(*io, callbacks).wipe(target, fileLength(target, FILE_FLAG_OPEN_REPARSE_POINT), passes);
+    });
+}
+
+void FileObject::finishAhead(const std::string& target) {
+    const WipePool::Outcome outcome = m_ahead->finish(target, [] { processWaitingMessages(); });
+    const FileWiper::Callbacks callbacks = wipeCallbacks();
+    if (outcome.openRefused) callbacks.openRefused();
+    for (const std::int16_t percent : outcome.progress) callbacks.progress(percent);
+    if (outcome.error) std::rethrow_exception(outcome.error);
 }
 
 bool FileObject::FileCopy(std::u16string strToFileName, std::u16string& sFileName) {

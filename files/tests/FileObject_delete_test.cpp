@@ -4,7 +4,10 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "DiskwareTestSupport.h"
 #include "component/CallbackSink.h"
@@ -34,6 +37,7 @@ class RecordingWipeIo : public PlatformWipeIo {
         return PlatformWipeIo::open(path);
     }
     DWORD write(HANDLE file, std::span<const std::uint8_t> block, std::uint64_t count) override {
+        std::lock_guard lock(m_mutex);
         // A write numbered failAt fails as a disk that filled up (or whatever failWith says) would.
         const bool fails = ++m_writes == failAt;
         const DWORD result = fails ? failWith : PlatformWipeIo::write(file, block, count);
@@ -41,37 +45,43 @@ class RecordingWipeIo : public PlatformWipeIo {
         return result;
     }
     DWORD flush(HANDLE file) override {
+        std::lock_guard lock(m_mutex);
         const DWORD result = PlatformWipeIo::flush(file);
         calls.push_back({'F'});
         return result;
     }
     void rewind(HANDLE file) override {
+        std::lock_guard lock(m_mutex);
         PlatformWipeIo::rewind(file);
         calls.push_back({'R'});
     }
     void close(HANDLE file) override {
+        std::lock_guard lock(m_mutex);
         PlatformWipeIo::close(file);
         calls.push_back({'C'});
     }
 
     std::vector<Call> writes() const {
+        std::lock_guard lock(m_mutex);
         std::vector<Call> out;
         for (const Call& c : calls)
             if (c.kind == 'W') out.push_back(c);
         return out;
     }
     std::string kinds() const {
+        std::lock_guard lock(m_mutex);
         std::string out;
         for (const Call& c : calls) out += c.kind;
         return out;
     }
 
-    bool opened = false;
+    std::atomic<bool> opened = false;
     std::vector<Call> calls;
     int failAt = 0;
     DWORD failWith = ERROR_DISK_FULL;
 
   private:
+    mutable std::mutex m_mutex;  // wipes started ahead call from worker threads
     int m_writes = 0;
     static std::uint64_t sizeOf(HANDLE file) {
         DWORD high = 0;
@@ -233,6 +243,41 @@ TEST_F(FileObjectDelete, WipeOnAFileSystemThatFillsUpKeepsTheFile) {
     EXPECT_EQ(errorNumberOf([&] { wipe("small disk/victim", 1); }), err::DiskFull);
     EXPECT_TRUE(exists("small disk/victim"));
     EXPECT_EQ(m_io->kinds().back(), 'C');
+}
+
+// A wipe started ahead runs on a worker at once; everything it reports waits for its FileDelete, on the
+// caller's thread: the Progress values, the refused open's message, the error of a file with other names.
+TEST_F(FileObjectDelete, WipeAheadReportsInItsFileDeleteAsAWipeInTheCallWould) {
+    write("small", "0123456789");
+    write("held", "data");
+    write("named twice", "shared data");
+    ASSERT_EQ(::link(native("named twice").c_str(), native("other name").c_str()), 0);
+    const HANDLE reader = CreateFileA(native("held").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    m_file->wipeAhead(suite("small"), 2);
+    while (m_io->kinds().empty() || m_io->kinds().back() != 'C') std::this_thread::yield();
+    EXPECT_TRUE(m_progress.empty());
+    EXPECT_TRUE(wipe("small", 2));
+    EXPECT_EQ(m_io->kinds(), "WFRWFRWFRWFRWFRWFRC");  // each phase flushed before the next
+    EXPECT_EQ(m_progress, (std::vector<std::int16_t>{50, 100, 100}));
+    EXPECT_FALSE(exists("small"));
+
+    for (const char* name : {"held", "named twice"}) m_file->wipeAhead(suite(name), 2);
+
+    EXPECT_TRUE(wipe("held", 2));
+    ASSERT_EQ(m_boxes.messages().size(), 1u);
+    EXPECT_EQ(m_boxes.messages()[0].text, "File does Not exist, or is already open!");
+    CloseHandle(reader);
+    EXPECT_EQ(read("held"), "data");
+
+    EXPECT_EQ(errorNumberOf([&] { wipe("named twice", 2); }), err::PathFileAccessError);
+    EXPECT_EQ(read("named twice"), "shared data");
+    EXPECT_EQ(m_progress.size(), 3u);  // neither of the two raised any
+
+    // A file object released with wipes still ahead: each file is either wiped whole or untouched.
+    m_file->wipeAhead(suite("other name"), 1);
+    m_file.reset();
+    EXPECT_TRUE(!exists("other name") || read("other name") == "shared data");
 }
 
 TEST_F(FileObjectDelete, KillRecycleAndDestroy) {

@@ -12,6 +12,7 @@
 #include "component/ComObject.h"
 #include "component/EventSource.h"
 #include "files/FileWiper.h"
+#include "files/WipePool.h"
 #include "platform/win32types.h"
 #include "runtime/exports.h"
 
@@ -68,6 +69,7 @@ enum DeleteType : std::int32_t {
 
 class VELMORA_API FileObject : public Dispatchable<FileObject> {
   public:
+    ~FileObject() override;
     static const ClassInfo& describe();
     EventSource* events() noexcept override { return &m_events; }
 
@@ -131,6 +133,10 @@ class VELMORA_API FileObject : public Dispatchable<FileObject> {
 
     // Where the wipe sends its calls; the platform unless a test puts a recording layer in between.
     void setWipeIo(std::shared_ptr<WipeIo> io) { m_wipeIo = std::move(io); }
+    // Starts the wipe of that file now, on a worker thread, so that a caller with many files has several
+    // in flight. Its FileDelete(vWipe) with the same passes, called later on this thread, waits for it and
+    // then raises its Progress, message and error, as if the wipe had run inside the call.
+    void wipeAhead(const std::u16string& name, std::int16_t passes);
 
   private:
     std::string path() const;
@@ -146,6 +152,9 @@ class VELMORA_API FileObject : public Dispatchable<FileObject> {
     std::u16string& nameOrOwn(std::u16string& sFileName) const;
     void truncate(const std::u16string& name) const;
     void wipe(const std::u16string& name, std::int16_t passes);
+    FileWiper::Callbacks wipeCallbacks();
+    // A wipe started ahead: its outcome raised now, on this thread.
+    void finishAhead(const std::string& target);
     void shellVerb(const char* verb, const std::u16string& name) const;
     void adopt(std::int32_t handleArgument);
 
@@ -157,6 +166,7 @@ class VELMORA_API FileObject : public Dispatchable<FileObject> {
     bool m_readOnly = false;
     std::shared_ptr<WipeIo> m_wipeIo = std::make_shared<PlatformWipeIo>();
     EventSource m_events{*this};
+    std::unique_ptr<WipePool> m_ahead;  // last: its running wipes end before anything else goes
 };
 
 }  // namespace velmora
