@@ -56,6 +56,8 @@ class CommitsInFlight {
         std::unique_ptr<ReplacementFile> file;
     };
     void work();
+    // One file's commit on the calling thread, its outcome recorded under its ticket.
+    void commit(Pending pending);
     // Returns once a flush of the folder that began after the call is done.
     void flushFolder(const std::string& folder);
 
