@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QStringList>
+#include <algorithm>
 #include <set>
 
 #include "ComboList.h"
@@ -45,6 +46,8 @@ CipherForm::CipherForm(const char16_t* formName) : m_formName(formName) {
     setWindowIcon(QIcon(QString::fromStdString(toUtf8(mMain::programDirectory() + u"\\zqf.ico"))));
     cboEncryptLvl = new QComboBox(this);
     cboEncryptLvl->setObjectName(QStringLiteral("cboEncryptLvl"));
+    // A method's name says why one would pick it: the list is as wide as the longest, so none is cut off.
+    cboEncryptLvl->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     cmdExit[0] = new QPushButton(QStringLiteral("Ok"), this);
     cmdExit[1] = new QPushButton(QStringLiteral("Cancel"), this);
     for (int i = 0; i < 2; ++i) {
@@ -180,6 +183,8 @@ void CipherForm::fillMethods() {
     if (cboEncryptLvl->count() == 0)
         velmora::raise(kInvalidPropertyValue, u"Invalid property value", u"cboEncryptLvl");
     cboEncryptLvl->setCurrentIndex(0);
+    // The window was laid out before the names were known; it grows to show the longest whole.
+    resize(std::max(width(), sizeHint().width()), height());
 }
 
 void CipherForm::selectMethod(const std::u16string& key) {

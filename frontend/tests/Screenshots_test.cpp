@@ -35,6 +35,9 @@ TEST_F(ScreenshotTest, BothDialogsAndAToolTip) {
         form.show();
         form.findChild<QLineEdit*>(QStringLiteral("Text1(0)"))->setText(QStringLiteral("secret"));
         QCoreApplication::processEvents();
+        // The longest method name is shown whole.
+        const auto* methods = form.findChild<QComboBox*>(QStringLiteral("cboEncryptLvl"));
+        EXPECT_GE(methods->width(), methods->sizeHint().width());
         EXPECT_TRUE(form.grab().save(VELMORA_DOCS_DIR "/screenshots/sealdesk-encrypt.png"));
 
         // The password box's tooltip (the second one added), shown at once instead of after the delay.

@@ -169,42 +169,51 @@ def traced_run(program, env, files, verb, root, originals):
 
 
 def whole_calls(lines):
-    """strace splits a call that another thread's call interrupts into "<unfinished ...>" and
-    "<... NAME resumed>" lines; each is joined here and comes where the call ended."""
+    """Each call of the trace as (where it began, where it ended, its line). strace splits a call that
+    another thread's output interrupts into "<unfinished ...>" and "<... NAME resumed>" lines; a call on
+    one line began after every line before it."""
     unfinished = {}
-    for line in lines:
+    for index, line in enumerate(lines):
         started = re.match(r"(\d+)\s+(.*) <unfinished \.\.\.>$", line.rstrip())
         if started:
-            unfinished[started.group(1)] = line.rstrip()[: -len(" <unfinished ...>")]
+            unfinished[started.group(1)] = (index, line.rstrip()[: -len(" <unfinished ...>")])
             continue
         resumed = re.match(r"(\d+)\s+<\.\.\. \w+ resumed>(.*)$", line.rstrip())
         if resumed and resumed.group(1) in unfinished:
+            begun, head = unfinished.pop(resumed.group(1))
             # The result column is padded after a short "resumed" line.
-            line = unfinished.pop(resumed.group(1)) + re.sub(r"^\)\s+=", ") =", resumed.group(2)) + "\n"
-        yield line
+            yield begun, index, head + re.sub(r"^\)\s+=", ") =", resumed.group(2)) + "\n"
+        else:
+            yield index, index, line
 
 
 def check_trace(trace, root, ending, verb):
-    """Reads the trace of a run: what each name a result takes waited for; returns how many took one."""
-    flushed, folder_dirty = set(), set()  # (thread, descriptor, folder) of flushed files; changed folders
-    unflushed_names, standing = {}, set()  # names given by a thread, awaiting its flush of their folder
+    """Reads the trace of a run: what each name a result takes waited for; returns how many took one.
+    A folder's flush makes the names given in it last only if it began after they were given, on
+    whichever thread."""
+    flushed = set()  # (thread, descriptor, folder) of flushed files
+    changed, flush_begun = {}, {}  # by folder: where its last change ended, where its latest flush began
+    named, standing = {}, set()  # by folder: (where, name) given and not flushed yet; names on disk
     placed = 0
     with open(trace) as lines:
-        for line in whole_calls(lines):
+        for begun, ended, line in whole_calls(lines):
             thread = line.split(maxsplit=1)[0]
             flush = re.search(r"\bf(?:data)?sync\((\d+)<([^>]*)>(?:\(deleted\))?\) = 0", line)
             if flush:
                 descriptor, path = flush.groups()
-                if path.rstrip("/") in folder_dirty or os.path.isdir(path):
-                    folder_dirty.discard(path.rstrip("/"))
-                    standing |= unflushed_names.pop((thread, path.rstrip("/")), set())
+                folder = path.rstrip("/")
+                if folder in changed or os.path.isdir(path):
+                    flush_begun[folder] = max(flush_begun.get(folder, -1), begun)
+                    lasting = {name for at, name in named.get(folder, ()) if at < begun}
+                    standing |= lasting
+                    named[folder] = [(at, name) for at, name in named.get(folder, ()) if name not in lasting]
                 else:
                     flushed.add((thread, descriptor, os.path.dirname(path)))
                 continue
             removal = re.match(r'\d+\s+unlink(?:at)?\(.*"([^"]+)"', line)
             if removal and removal.group(1).startswith(root) and line.rstrip().endswith("= 0"):
                 removed = removal.group(1)
-                folder_dirty.add(os.path.dirname(removed))
+                changed[os.path.dirname(removed)] = ended
                 # An old name goes only once its file's result stands on disk under the new one.
                 if not os.path.basename(removed).startswith("."):
                     result = removed + ".zqf" if verb == "/e" else removed[: -len(".zqf")]
@@ -227,10 +236,11 @@ def check_trace(trace, root, ending, verb):
                     assert written, f"{target} appeared before its contents were flushed: {line}"
                     flushed.discard(written)
                     placed += 1
-                folder_dirty.add(folder)
-                unflushed_names.setdefault((thread, folder), set()).add(target)
+                changed[folder] = ended
+                named.setdefault(folder, []).append((ended, target))
             if ending.match(line):
-                assert not folder_dirty, f"ended with folders not flushed: {sorted(folder_dirty)}"
+                unflushed = [f for f, at in changed.items() if flush_begun.get(f, -1) <= at]
+                assert not unflushed, f"ended with folders not flushed: {sorted(unflushed)}"
     return placed
 
 

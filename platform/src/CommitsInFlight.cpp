@@ -1,6 +1,7 @@
 #include "platform/CommitsInFlight.h"
 
 #include <atomic>
+#include <system_error>
 
 #include "platform/ReplacementFile.h"
 
@@ -37,14 +38,23 @@ CommitsInFlight::Ticket CommitsInFlight::handedOver() const {
 
 void CommitsInFlight::hand(std::unique_ptr<ReplacementFile> file) {
     {
-        std::lock_guard lock(m_mutex);
-        m_queue.push_back({m_outcomes.size(), std::move(file)});
+        std::unique_lock lock(m_mutex);
+        const Ticket ticket = m_outcomes.size();
         m_outcomes.push_back(kPendingOutcome);
         // A thread more while none waits for work, up to the limit.
         if (m_idle == 0 && m_threads.size() < m_workers) {
-            m_threads.emplace_back([this] { work(); });
-            return;
+            try {
+                m_threads.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                // No thread to be had: a worker there is takes it in turn, or else this caller does.
+                if (m_threads.empty()) {
+                    lock.unlock();
+                    commit({ticket, std::move(file)});
+                    return;
+                }
+            }
         }
+        m_queue.push_back({ticket, std::move(file)});
     }
     m_work.notify_one();
 }
@@ -71,11 +81,38 @@ void CommitsInFlight::work() {
         Pending pending = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        const DWORD outcome = pending.file->commitNow() ? ERROR_SUCCESS : GetLastError();
-        pending.file.reset();
+        commit(std::move(pending));
         lock.lock();
-        m_outcomes[pending.ticket] = outcome;
-        m_done.notify_all();
+    }
+}
+
+void CommitsInFlight::commit(Pending pending) {
+    const bool placed = pending.file->placeNow();
+    const DWORD outcome = placed ? ERROR_SUCCESS : GetLastError();
+    if (placed) flushFolder(pending.file->folder());
+    pending.file.reset();
+    std::lock_guard lock(m_mutex);
+    m_outcomes[pending.ticket] = outcome;
+    m_done.notify_all();
+}
+
+void CommitsInFlight::flushFolder(const std::string& folder) {
+    std::unique_lock lock(m_mutex);
+    FolderFlushes& flushes = m_folders[folder];
+    const std::uint64_t needed = flushes.begun + 1;  // one running now may have begun before our name
+    while (flushes.done < needed) {
+        if (flushes.running) {
+            m_flushed.wait(lock);
+            continue;
+        }
+        flushes.running = true;
+        const std::uint64_t round = ++flushes.begun;
+        lock.unlock();
+        ReplacementFile::flushFolder(folder);
+        lock.lock();
+        flushes.done = round;
+        flushes.running = false;
+        m_flushed.notify_all();
     }
 }
 

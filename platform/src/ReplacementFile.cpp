@@ -169,6 +169,13 @@ bool ReplacementFile::commit() {
 }
 
 bool ReplacementFile::commitNow() {
+    if (!placeNow()) return false;
+    flushFolder(folder());
+    discard();
+    return true;
+}
+
+bool ReplacementFile::placeNow() {
     if (m_fd < 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
@@ -189,14 +196,20 @@ bool ReplacementFile::commitNow() {
     if (::close(fd) != 0) return fail(errno);
     if (!m_temporary.empty() && !putInPlace()) return fail(errno);
     m_temporary.clear();
-    // The rename itself reaches the disk with the folder's entry.
-    const int folder = ::open(containingFolder(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    discard();
     return true;
+}
+
+std::string ReplacementFile::folder() const {
+    return containingFolder(m_target);
+}
+
+void ReplacementFile::flushFolder(const std::string& folder) {
+    // The new name reaches the disk with the folder's entries.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 }  // namespace velmora

@@ -1,9 +1,11 @@
 // Lets a run put several replacement files in place at once, so that their flushes share the file
 // system's journal commits instead of waiting for one commit each. While an object of this class lives,
-// ReplacementFile::commit() on any thread hands its whole commit (the contents' flush, the name, the
-// folder's flush, in that order, on one worker thread) over and returns true at once; the caller learns
-// each commit's outcome from finish(). The destructor waits until every commit handed over is done, so
-// once it returns everything is on disk or has failed and left nothing behind.
+// ReplacementFile::commit() on any thread hands its whole commit (the contents' flush and the name on one
+// worker thread, then the folder's flush) over and returns true at once; the caller learns each commit's
+// outcome from finish(). Workers that named files in the same folder share its flush: one that began
+// before a name was given never counts for that name, the next one does. The destructor waits until every
+// commit handed over is done, so once it returns everything is on disk or has failed and left nothing
+// behind.
 //
 // A commit's place in line is its ticket: handedOver() before and after a call that commits tells the
 // caller which tickets that call made.
@@ -13,8 +15,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -52,12 +56,24 @@ class CommitsInFlight {
         std::unique_ptr<ReplacementFile> file;
     };
     void work();
+    // One file's commit on the calling thread, its outcome recorded under its ticket.
+    void commit(Pending pending);
+    // Returns once a flush of the folder that began after the call is done.
+    void flushFolder(const std::string& folder);
+
+    struct FolderFlushes {
+        std::uint64_t begun = 0;
+        std::uint64_t done = 0;
+        bool running = false;
+    };
 
     const std::size_t m_workers;
     CommitsInFlight* m_previous;
     mutable std::mutex m_mutex;
-    std::condition_variable m_work;  // a commit waits, or the object goes
-    std::condition_variable m_done;  // a commit ended
+    std::condition_variable m_work;     // a commit waits, or the object goes
+    std::condition_variable m_done;     // a commit ended
+    std::condition_variable m_flushed;  // a folder's flush ended
+    std::map<std::string, FolderFlushes> m_folders;
     std::deque<Pending> m_queue;
     std::vector<DWORD> m_outcomes;  // by ticket; kPendingOutcome until done
     std::size_t m_idle = 0;

@@ -47,6 +47,11 @@ class ReplacementFile {
   private:
     friend class CommitsInFlight;
     bool commitNow();
+    // The commit's steps: the contents flushed and put under the destination's name; then the folder
+    // flushed, which makes the name last.
+    bool placeNow();
+    std::string folder() const;  // native
+    static void flushFolder(const std::string& folder);
     bool checkDestination(std::string_view suitePath);
     bool adopt(int fd, std::string temporary);  // an empty name: unnamed staging
     bool createNamed(unsigned mode);
