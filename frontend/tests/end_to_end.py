@@ -78,8 +78,10 @@ def start_typed(program, env, arguments, typed):
     process = subprocess.Popen([program, *arguments], env=env, start_new_session=True)
     window = window_of(process, env)
     xdotool(env, "windowfocus", "--sync", window)
+    # Into the focused window, as run_dialog types: aimed at the window, Return's release would go astray
+    # once the dialog closes, and the key repeated into the next run's dialog would close it unseen.
     for kind, value in typed:
-        xdotool(env, kind, "--window", window, *(["--delay", "5"] if kind == "type" else []), value)
+        xdotool(env, kind, *(["--delay", "5"] if kind == "type" else []), value)
     return process
 
 
