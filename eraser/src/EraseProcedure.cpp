@@ -95,18 +95,22 @@ void EraseProcedure::run(const std::vector<std::u16string>& arguments) {
 
 void EraseProcedure::settle(bool quiet) {
     while (!m_turns.empty()) {
-        const Turn turn = std::move(m_turns.front());
-        m_turns.pop_front();
         if (!quiet) {
-            turn(false);
+            takeTurn(false);
             continue;
         }
         try {
-            turn(true);
+            takeTurn(true);
         } catch (...) {
             // Already failing: every file after this one is still awaited.
         }
     }
+}
+
+void EraseProcedure::takeTurn(bool quiet) {
+    const Turn turn = std::move(m_turns.front());
+    m_turns.pop_front();
+    turn(quiet);
 }
 
 void EraseProcedure::leave(const std::u16string& path, std::int32_t number, std::u16string reason) {
@@ -197,11 +201,7 @@ void EraseProcedure::eraseFile(const std::u16string& path, const EntryInfo& entr
         m_inFlight.erase(id);
         if (failure) std::rethrow_exception(failure);
     });
-    while (m_turns.size() > kAheadDepth) {
-        const Turn turn = std::move(m_turns.front());
-        m_turns.pop_front();
-        turn(false);
-    }
+    while (m_turns.size() > kAheadDepth) takeTurn(false);
 }
 
 void EraseProcedure::eraseFileNow(const std::u16string& path, const EntryInfo& entry, std::int16_t passes,

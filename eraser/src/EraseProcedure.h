@@ -91,6 +91,8 @@ class EraseProcedure {
     void leaveInTurn(const std::u16string& path, std::int32_t number, std::u16string reason);
     // Runs the reports waiting, in order; `quiet` as for a Turn.
     void settle(bool quiet = false);
+    // Runs the first report waiting.
+    void takeTurn(bool quiet);
     std::int16_t passes() const;
 
     Objects m_objects;
