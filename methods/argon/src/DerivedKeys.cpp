@@ -9,21 +9,21 @@
 namespace velmora::argonbox {
 namespace {
 
-bool samePassword(const SecureBytes& a, const SecureBytes& b) {
-    return a.bytes().size() == b.bytes().size() &&
-           sodium_memcmp(a.bytes().data(), b.bytes().data(), a.bytes().size()) == 0;
+bool samePassword(const SecureBytes& kept, std::span<const std::uint8_t> password) {
+    return kept.bytes().size() == password.size() &&
+           sodium_memcmp(kept.bytes().data(), password.data(), password.size()) == 0;
 }
 
-SecureBytes copyOf(const SecureBytes& bytes) {
-    SecureBytes copy(bytes.bytes().size());
-    std::copy(bytes.bytes().begin(), bytes.bytes().end(), copy.bytes().begin());
+SecureBytes copyOf(std::span<const std::uint8_t> bytes) {
+    SecureBytes copy(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), copy.bytes().begin());
     return copy;
 }
 
 }  // namespace
 
-const SecureBytes& DerivedKeys::forSealing(const SecureBytes& password, const Parameters& parameters,
-                                           ContainerHeader& header) {
+const SecureBytes& DerivedKeys::forSealing(std::span<const std::uint8_t> password,
+                                           const Parameters& parameters, ContainerHeader& header) {
     for (const Entry& entry : m_entries)
         if (entry.drawnHere && entry.header.parameters == parameters &&
             samePassword(entry.password, password)) {
@@ -36,7 +36,8 @@ const SecureBytes& DerivedKeys::forSealing(const SecureBytes& password, const Pa
     return derive(password, header, true);
 }
 
-const SecureBytes& DerivedKeys::forOpening(const SecureBytes& password, const ContainerHeader& header) {
+const SecureBytes& DerivedKeys::forOpening(std::span<const std::uint8_t> password,
+                                           const ContainerHeader& header) {
     for (const Entry& entry : m_entries)
         if (entry.header.salt == header.salt &&
             entry.header.parameters.opsLimit == header.parameters.opsLimit &&
@@ -46,7 +47,7 @@ const SecureBytes& DerivedKeys::forOpening(const SecureBytes& password, const Co
     return derive(password, header, false);
 }
 
-const SecureBytes& DerivedKeys::derive(const SecureBytes& password, const ContainerHeader& header,
+const SecureBytes& DerivedKeys::derive(std::span<const std::uint8_t> password, const ContainerHeader& header,
                                        bool drawnHere) {
     SecureBytes key = streamKey(password, header);  // may fail; nothing is kept then
     ++m_derivations;

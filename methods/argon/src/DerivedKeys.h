@@ -20,10 +20,10 @@ class DerivedKeys {
     static constexpr std::size_t kMaxEntries = 16;
 
     // The header to write under password and parameters, and its key.
-    const SecureBytes& forSealing(const SecureBytes& password, const Parameters& parameters,
+    const SecureBytes& forSealing(std::span<const std::uint8_t> password, const Parameters& parameters,
                                   ContainerHeader& header);
     // The key of a container with this header under password.
-    const SecureBytes& forOpening(const SecureBytes& password, const ContainerHeader& header);
+    const SecureBytes& forOpening(std::span<const std::uint8_t> password, const ContainerHeader& header);
 
     std::size_t derivations() const noexcept { return m_derivations; }
 
@@ -35,7 +35,8 @@ class DerivedKeys {
         bool drawnHere;  // the salt is this object's own, so sealing may use it again
     };
 
-    const SecureBytes& derive(const SecureBytes& password, const ContainerHeader& header, bool drawnHere);
+    const SecureBytes& derive(std::span<const std::uint8_t> password, const ContainerHeader& header,
+                              bool drawnHere);
 
     std::list<Entry> m_entries;  // newest last; references stay valid while entries come and go
     std::size_t m_derivations = 0;

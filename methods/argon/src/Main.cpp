@@ -13,7 +13,6 @@
 #include "argon/HexText.h"
 #include "argon/MethodClass.h"
 #include "argon/MethodErrors.h"
-#include "argon/SecureBytes.h"
 #include "component/calls.h"
 #include "platform/attributes.h"
 #include "runtime/text.h"
@@ -42,16 +41,30 @@ std::u16string Main::MethodName() const {
     return m_methodName;
 }
 
+// The key is copied while the lock is held: the entry it comes from may go once others derive keys.
+void Main::holdSealingKey(Workspace& work, std::u16string_view password, ContainerHeader& header) {
+    const auto utf8 = work.password(password);
+    std::lock_guard lock(m_keysLock);
+    work.holdKey(m_keys.forSealing(utf8, m_sealing, header).bytes());
+}
+
+void Main::holdOpeningKey(Workspace& work, std::u16string_view password, const ContainerHeader& header) {
+    const auto utf8 = work.password(password);
+    std::lock_guard lock(m_keysLock);
+    work.holdKey(m_keys.forOpening(utf8, header).bytes());
+}
+
 std::vector<std::uint8_t> Main::sealBytes(std::span<const std::uint8_t> plain, std::u16string_view password,
                                           const ObjectRef& handler) {
     MemorySource source(plain);
     std::vector<std::uint8_t> sealed;
     sealed.reserve(sealedSize(plain.size(), m_sealing.chunkBytes));
     MemorySink sink(sealed);
+    const auto work = m_workspaces.take();
     ContainerHeader header{};
-    const SecureBytes& key = m_keys.forSealing(SecureBytes::utf8Of(password), m_sealing, header);
+    holdSealingKey(*work, password, header);
     ChunkReporter reporter(m_reports, m_system, handler);
-    seal(source, sink, header, key, reporter);
+    seal(source, sink, header, *work, reporter);
     return sealed;
 }
 
@@ -59,12 +72,13 @@ std::vector<std::uint8_t> Main::openBytes(std::span<const std::uint8_t> sealed, 
                                           const ObjectRef& handler) {
     MemorySource source(sealed);
     const ContainerStart start = readStart(source);
-    const SecureBytes& key = m_keys.forOpening(SecureBytes::utf8Of(password), start.header);
+    const auto work = m_workspaces.take();
+    holdOpeningKey(*work, password, start.header);
     std::vector<std::uint8_t> plain;
     plain.reserve(sealed.size());
     MemorySink sink(plain);
     ChunkReporter reporter(m_reports, m_system, handler);
-    openChunks(start, source, sink, key, reporter);
+    openChunks(start, source, sink, *work, reporter);
     return plain;
 }
 
@@ -105,10 +119,11 @@ bool Main::EncryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         if (!FileExist(SourceFile)) raiseMethodError(methodError::SourceMissing);
         FileSource source(SourceFile);
         FileSink destination(DestFile, ReplacementFile::NewFile::Shared);
+        const auto work = m_workspaces.take();
         ContainerHeader header{};
-        const SecureBytes& key = m_keys.forSealing(SecureBytes::utf8Of(KEY), m_sealing, header);
+        holdSealingKey(*work, KEY, header);
         ChunkReporter reporter(m_reports, m_system, objEventHandler);
-        seal(source, destination, header, key, reporter);
+        seal(source, destination, header, *work, reporter);
         destination.commit();
         return true;
     });
@@ -122,9 +137,10 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
         const ContainerStart start = readStart(source);  // a foreign file is refused before anything is made
         // Decrypted data is nobody else's to read.
         FileSink destination(DestFile, ReplacementFile::NewFile::OwnerOnly);
-        const SecureBytes& key = m_keys.forOpening(SecureBytes::utf8Of(KEY), start.header);
+        const auto work = m_workspaces.take();
+        holdOpeningKey(*work, KEY, start.header);
         ChunkReporter reporter(m_reports, m_system, objEventHandler);
-        openChunks(start, source, destination, key, reporter);
+        openChunks(start, source, destination, *work, reporter);
         destination.commit();  // only once the FINAL chunk has been verified
         return true;
     });

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "ContainerHeader.h"
 #include "DerivedKeys.h"
+#include "Workspace.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
 #include "component/EventSource.h"
@@ -54,9 +56,15 @@ class Main : public Dispatchable<Main> {
                                         const ObjectRef& handler);
     std::vector<std::uint8_t> openBytes(std::span<const std::uint8_t> sealed, std::u16string_view password,
                                         const ObjectRef& handler);
+    // The password into work, and the stream key for it into work: header is the one to write (sealing)
+    // or the container's (opening).
+    void holdSealingKey(Workspace& work, std::u16string_view password, ContainerHeader& header);
+    void holdOpeningKey(Workspace& work, std::u16string_view password, const ContainerHeader& header);
 
     Parameters m_sealing;
+    std::mutex m_keysLock;
     DerivedKeys m_keys;  // one derivation per password for all the containers of this object's life
+    Workspaces m_workspaces;
     std::u16string m_methodName;
     Ref<SystemObject> m_system;
     EventSource m_events{*this};

@@ -28,20 +28,25 @@ SecureBytes::~SecureBytes() {
     if (m_data) sodium_free(m_data);  // zeroes before it frees
 }
 
-SecureBytes SecureBytes::utf8Of(std::u16string_view password) {
+std::size_t SecureBytes::writeUtf8(std::u16string_view password, std::span<std::uint8_t> out) {
     // One code point at a time through the suite's own conversion: each piece fits the string's inline
     // buffer (at most 4 bytes), so nothing goes to the heap, and is wiped after it is copied.
-    SecureBytes staging(password.size() * 3);  // a UTF-16 unit never takes more than 3 UTF-8 bytes
     std::size_t length = 0;
     for (std::size_t i = 0; i < password.size(); ++i) {
         const bool pair = password[i] >= 0xD800 && password[i] <= 0xDBFF && i + 1 < password.size() &&
                           password[i + 1] >= 0xDC00 && password[i + 1] <= 0xDFFF;
         std::string piece = toUtf8(password.substr(i, pair ? 2 : 1));
-        std::copy(piece.begin(), piece.end(), staging.m_data + length);
+        std::copy(piece.begin(), piece.end(), out.begin() + static_cast<std::ptrdiff_t>(length));
         length += piece.size();
         sodium_memzero(piece.data(), piece.size());
         if (pair) ++i;
     }
+    return length;
+}
+
+SecureBytes SecureBytes::utf8Of(std::u16string_view password) {
+    SecureBytes staging(password.size() * 3);  // a UTF-16 unit never takes more than 3 UTF-8 bytes
+    const std::size_t length = writeUtf8(password, staging.bytes());
     SecureBytes result(length);
     std::copy_n(staging.m_data, length, result.m_data);
     return result;

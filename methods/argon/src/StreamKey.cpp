@@ -15,9 +15,9 @@ void argon2id(std::span<std::uint8_t> out, std::span<const std::uint8_t> passwor
         raise(err::OutOfMemory);
 }
 
-SecureBytes streamKey(const SecureBytes& password, const ContainerHeader& header) {
+SecureBytes streamKey(std::span<const std::uint8_t> password, const ContainerHeader& header) {
     SecureBytes key(kKeyBytes);
-    argon2id(key.bytes(), password.bytes(), header.salt, header.parameters.opsLimit,
+    argon2id(key.bytes(), password, header.salt, header.parameters.opsLimit,
              std::uint64_t{header.parameters.memoryKiB} * 1024);
     return key;
 }

@@ -18,6 +18,6 @@ void argon2id(std::span<std::uint8_t> out, std::span<const std::uint8_t> passwor
               std::span<const std::uint8_t, kSaltBytes> salt, std::uint32_t opsLimit,
               std::uint64_t memoryBytes);
 
-SecureBytes streamKey(const SecureBytes& password, const ContainerHeader& header);
+SecureBytes streamKey(std::span<const std::uint8_t> password, const ContainerHeader& header);
 
 }  // namespace velmora::argonbox

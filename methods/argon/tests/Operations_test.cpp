@@ -71,7 +71,8 @@ TEST_F(Argonbox, HeaderCarriesTheParametersOneSaltPerRunAndAFreshStreamHeaderEve
 
 TEST(DerivedKeys, OneDerivationPerPasswordAndSaltWithinTheBound) {
     DerivedKeys keys;
-    const SecureBytes pw = SecureBytes::utf8Of(u"pw"), other = SecureBytes::utf8Of(u"pw2");
+    const SecureBytes pwKept = SecureBytes::utf8Of(u"pw"), otherKept = SecureBytes::utf8Of(u"pw2");
+    const std::span<const std::uint8_t> pw = pwKept.bytes(), other = otherKept.bytes();
     const auto bytes = [](const SecureBytes& key) { return Bytes(key.bytes().begin(), key.bytes().end()); };
 
     ContainerHeader first{}, second{}, third{};
@@ -80,7 +81,7 @@ TEST(DerivedKeys, OneDerivationPerPasswordAndSaltWithinTheBound) {
     EXPECT_EQ(second.salt, first.salt);
     EXPECT_EQ(keys.derivations(), 1u);
     // Reading back what was sealed needs nothing new; the key is the format's function of the header.
-    EXPECT_EQ(bytes(keys.forOpening(SecureBytes::utf8Of(u"pw"), first)), key);
+    EXPECT_EQ(bytes(keys.forOpening(SecureBytes::utf8Of(u"pw").bytes(), first)), key);
     EXPECT_EQ(bytes(streamKey(pw, first)), key);
     EXPECT_EQ(keys.derivations(), 1u);
     // Another password or other limits never meet the cached key.

@@ -133,7 +133,7 @@ TEST(Argon2id, LibsodiumsPublishedVector) {
 
     // The stream key is that function of the password's UTF-8 bytes, the header's salt and limits.
     const ContainerHeader header{kQuick, {}};
-    const SecureBytes key = streamKey(SecureBytes::utf8Of(u"\u00e9\U0001F512\xD800"), header);
+    const SecureBytes key = streamKey(SecureBytes::utf8Of(u"\u00e9\U0001F512\xD800").bytes(), header);
     const std::string utf8 = "\xc3\xa9\xf0\x9f\x94\x92\xef\xbf\xbd";  // an unpaired surrogate as U+FFFD
     Bytes expected(32);
     argon2id(expected, Bytes(utf8.begin(), utf8.end()), header.salt, 1, 8 * 1024 * 1024);

@@ -28,6 +28,8 @@ class SecureBytes {
     // The password's UTF-8 bytes (an unpaired surrogate as U+FFFD), written straight into guarded memory
     // so that no other copy of them is left in the heap.
     static SecureBytes utf8Of(std::u16string_view password);
+    // The same bytes into out, which holds at least 3 bytes per UTF-16 unit; their number.
+    static std::size_t writeUtf8(std::u16string_view password, std::span<std::uint8_t> out);
 
     std::span<std::uint8_t> bytes() noexcept { return {m_data, m_size}; }
     std::span<const std::uint8_t> bytes() const noexcept { return {m_data, m_size}; }
