@@ -26,33 +26,33 @@ SecureBytes copyOf(std::span<const std::uint8_t> bytes) {
     return copy;
 }
 
-bool same(const SecureBytes& a, const SecureBytes& b) {
-    return a.bytes().size() == b.bytes().size() &&
-           sodium_memcmp(a.bytes().data(), b.bytes().data(), a.bytes().size()) == 0;
+bool same(const SecureBytes& a, std::span<const std::uint8_t> b) {
+    return a.bytes().size() == b.size() && sodium_memcmp(a.bytes().data(), b.data(), b.size()) == 0;
 }
 
 }  // namespace
 
-SecureBytes scryptKey(const SecureBytes& password, const std::array<std::uint8_t, kSaltBytes>& salt,
-                      int workFactor) {
+SecureBytes scryptKey(std::span<const std::uint8_t> password,
+                      const std::array<std::uint8_t, kSaltBytes>& salt, int workFactor) {
     std::array<std::uint8_t, kScryptLabel.size() + kSaltBytes> labelled{};
     std::copy(kScryptLabel.begin(), kScryptLabel.end(), labelled.begin());
     std::copy(salt.begin(), salt.end(), labelled.begin() + kScryptLabel.size());
     SecureBytes key(crypto_aead_chacha20poly1305_IETF_KEYBYTES);
-    if (!scrypt(password.bytes(), labelled, {std::uint64_t{1} << workFactor, 8, 1}, key.bytes()))
+    if (!scrypt(password, labelled, {std::uint64_t{1} << workFactor, 8, 1}, key.bytes()))
         raise(err::OutOfMemory);
     return key;
 }
 
-std::array<std::uint8_t, kMacBytes> headerMac(const SecureBytes& fileKey, const std::string& macInput) {
-    const SecureBytes macKey = hkdfSha256(fileKey.bytes(), {}, "header");
+std::array<std::uint8_t, kMacBytes> headerMac(std::span<const std::uint8_t> fileKey,
+                                              const std::string& macInput,
+                                              std::span<std::uint8_t, kHashBytes> macKey) {
+    hkdfSha256(macKey, fileKey, {}, "header");
     std::array<std::uint8_t, kMacBytes> mac{};
-    hmacSha256(mac, macKey.bytes(),
-               {reinterpret_cast<const std::uint8_t*>(macInput.data()), macInput.size()});
+    hmacSha256(mac, macKey, {reinterpret_cast<const std::uint8_t*>(macInput.data()), macInput.size()});
     return mac;
 }
 
-FileKeys::Sealing FileKeys::forSealing(const SecureBytes& password, int workFactor) {
+std::string FileKeys::forSealing(std::span<const std::uint8_t> password, int workFactor, Workspace& work) {
     const std::lock_guard guard(m_lock);
     if (!m_run || m_run->workFactor != workFactor || !same(m_run->password, password)) {
         m_run.reset();  // the old run's secrets go first
@@ -66,26 +66,26 @@ FileKeys::Sealing FileKeys::forSealing(const SecureBytes& password, int workFact
                                                   kFileKeyBytes, nullptr, 0, nullptr, kZeroNonce,
                                                   wrapKey.bytes().data());
         AgeHeader header{stanza, AgeHeader::textOf(stanza), {}};
-        header.mac = headerMac(fileKey, header.macInput);
-        m_run.emplace(Run{copyOf(password.bytes()), workFactor, std::move(fileKey), header.bytes()});
+        header.mac = headerMac(fileKey.bytes(), header.macInput, work.macKey());
+        m_run.emplace(Run{copyOf(password), workFactor, std::move(fileKey), header.bytes()});
     }
-    return {copyOf(m_run->fileKey.bytes()), m_run->header};
+    std::copy_n(m_run->fileKey.bytes().begin(), kFileKeyBytes, work.fileKey().begin());
+    return m_run->header;
 }
 
-SecureBytes FileKeys::forOpening(const SecureBytes& password, const AgeHeader& header) {
-    SecureBytes fileKey(kFileKeyBytes);
+void FileKeys::forOpening(std::span<const std::uint8_t> password, const AgeHeader& header, Workspace& work) {
+    const std::span<std::uint8_t> fileKey = work.fileKey();
     {
         const std::lock_guard guard(m_lock);
         const SecureBytes& wrapKey = wrappingKey(password, header.stanza);
-        if (crypto_aead_chacha20poly1305_ietf_decrypt(fileKey.bytes().data(), nullptr, nullptr,
+        if (crypto_aead_chacha20poly1305_ietf_decrypt(fileKey.data(), nullptr, nullptr,
                                                       header.stanza.wrappedKey.data(), kWrappedKeyBytes,
                                                       nullptr, 0, kZeroNonce, wrapKey.bytes().data()) != 0)
             argonbox::raiseMethodError(WrongPasswordOrDamaged);
     }
-    const std::array<std::uint8_t, kMacBytes> mac = headerMac(fileKey, header.macInput);
+    const std::array<std::uint8_t, kMacBytes> mac = headerMac(fileKey, header.macInput, work.macKey());
     if (crypto_verify_32(mac.data(), header.mac.data()) != 0)
         argonbox::raiseMethodError(WrongPasswordOrDamaged);
-    return fileKey;
 }
 
 std::uint64_t FileKeys::derivations() const {
@@ -98,7 +98,7 @@ FileKeys& FileKeys::process() {
     return keys;
 }
 
-const SecureBytes& FileKeys::wrappingKey(const SecureBytes& password, const ScryptStanza& stanza) {
+const SecureBytes& FileKeys::wrappingKey(std::span<const std::uint8_t> password, const ScryptStanza& stanza) {
     const auto known = std::find_if(m_wrappings.begin(), m_wrappings.end(), [&](const Wrapping& w) {
         return w.workFactor == stanza.workFactor && w.salt == stanza.salt && same(w.password, password);
     });
@@ -107,10 +107,10 @@ const SecureBytes& FileKeys::wrappingKey(const SecureBytes& password, const Scry
     return remember(password, stanza, scryptKey(password, stanza.salt, stanza.workFactor));
 }
 
-const SecureBytes& FileKeys::remember(const SecureBytes& password, const ScryptStanza& stanza,
+const SecureBytes& FileKeys::remember(std::span<const std::uint8_t> password, const ScryptStanza& stanza,
                                       SecureBytes key) {
     if (m_wrappings.size() == kMostWrappings) m_wrappings.pop_front();
-    m_wrappings.push_back(Wrapping{copyOf(password.bytes()), stanza.salt, stanza.workFactor, std::move(key)});
+    m_wrappings.push_back(Wrapping{copyOf(password), stanza.salt, stanza.workFactor, std::move(key)});
     return m_wrappings.back().key;
 }
 

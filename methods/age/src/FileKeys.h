@@ -16,6 +16,7 @@
 #include <string>
 
 #include "AgeHeader.h"
+#include "Workspace.h"
 #include "argon/SecureBytes.h"
 
 namespace velmora::ageseal {
@@ -24,25 +25,25 @@ using argonbox::SecureBytes;
 
 // scrypt(password, "age-encryption.org/v1/scrypt" || salt, N = 2^workFactor, r = 8, p = 1), 32 bytes.
 // Error 7 when its memory (128 * 8 * N bytes) cannot be had.
-SecureBytes scryptKey(const SecureBytes& password, const std::array<std::uint8_t, kSaltBytes>& salt,
-                      int workFactor);
+SecureBytes scryptKey(std::span<const std::uint8_t> password,
+                      const std::array<std::uint8_t, kSaltBytes>& salt, int workFactor);
 
-// The header's MAC key: HKDF-SHA-256 of the file key, no salt, "header".
-std::array<std::uint8_t, kMacBytes> headerMac(const SecureBytes& fileKey, const std::string& macInput);
+// The header's MAC under HKDF-SHA-256 of the file key, no salt, "header"; that key goes into macKey.
+std::array<std::uint8_t, kMacBytes> headerMac(std::span<const std::uint8_t> fileKey,
+                                              const std::string& macInput,
+                                              std::span<std::uint8_t, kHashBytes> macKey);
 
-// Every call may come from any thread: each takes the object's lock, and answers with copies of its own.
+// Every call may come from any thread: each takes the object's lock, and answers with copies of its own,
+// the file key into the caller's workspace.
 class FileKeys {
   public:
-    struct Sealing {
-        SecureBytes fileKey;
-        std::string header;  // the whole header as written
-    };
-    // A new file key and header when the passphrase or work factor differ from the last call's.
-    Sealing forSealing(const SecureBytes& password, int workFactor);
+    // The file key (into work) and the whole header as written; a new pair when the passphrase or work
+    // factor differ from the last call's.
+    std::string forSealing(std::span<const std::uint8_t> password, int workFactor, Workspace& work);
 
-    // The file key the header's stanza wraps, once the header's MAC holds under it.
+    // The file key the header's stanza wraps (into work), once the header's MAC holds under it.
     // WrongPasswordOrDamaged when the stanza does not open or the MAC does not hold.
-    SecureBytes forOpening(const SecureBytes& password, const AgeHeader& header);
+    void forOpening(std::span<const std::uint8_t> password, const AgeHeader& header, Workspace& work);
 
     // How many times scrypt ran for this object.
     std::uint64_t derivations() const;
@@ -66,8 +67,9 @@ class FileKeys {
     };
 
     // The scrypt key for a stanza, derived on the first call for its passphrase, salt and work factor.
-    const SecureBytes& wrappingKey(const SecureBytes& password, const ScryptStanza& stanza);
-    const SecureBytes& remember(const SecureBytes& password, const ScryptStanza& stanza, SecureBytes key);
+    const SecureBytes& wrappingKey(std::span<const std::uint8_t> password, const ScryptStanza& stanza);
+    const SecureBytes& remember(std::span<const std::uint8_t> password, const ScryptStanza& stanza,
+                                SecureBytes key);
 
     mutable std::mutex m_lock;
     std::optional<Run> m_run;

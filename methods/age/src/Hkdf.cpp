@@ -27,21 +27,26 @@ void hmacSha256(std::span<std::uint8_t, kHashBytes> out, std::span<const std::ui
     crypto_auth_hmacsha256_final(&state.value, out.data());
 }
 
-argonbox::SecureBytes hkdfSha256(std::span<const std::uint8_t> ikm, std::span<const std::uint8_t> salt,
-                                 std::string_view info) {
-    // Extract: the pseudo-random key. HMAC pads a shorter key with zeros, so an empty salt is the RFC's
-    // string of zeros.
-    argonbox::SecureBytes prk(kHashBytes);
-    hmacSha256(prk.bytes().first<kHashBytes>(), salt, ikm);
-    // Expand, first block only: T(1) = HMAC(PRK, info || 0x01).
+void hkdfSha256(std::span<std::uint8_t, kHashBytes> out, std::span<const std::uint8_t> ikm,
+                std::span<const std::uint8_t> salt, std::string_view info) {
+    // Extract: the pseudo-random key, in out itself. HMAC pads a shorter key with zeros, so an empty salt
+    // is the RFC's string of zeros.
+    hmacSha256(out, salt, ikm);
+    // Expand, first block only: T(1) = HMAC(PRK, info || 0x01). The state takes in the whole key at init,
+    // so the result may overwrite it.
     HmacState state;
-    crypto_auth_hmacsha256_init(&state.value, prk.bytes().data(), kHashBytes);
+    crypto_auth_hmacsha256_init(&state.value, out.data(), kHashBytes);
     crypto_auth_hmacsha256_update(&state.value, reinterpret_cast<const unsigned char*>(info.data()),
                                   info.size());
     const unsigned char counter = 1;
     crypto_auth_hmacsha256_update(&state.value, &counter, 1);
+    crypto_auth_hmacsha256_final(&state.value, out.data());
+}
+
+argonbox::SecureBytes hkdfSha256(std::span<const std::uint8_t> ikm, std::span<const std::uint8_t> salt,
+                                 std::string_view info) {
     argonbox::SecureBytes okm(kHashBytes);
-    crypto_auth_hmacsha256_final(&state.value, okm.bytes().data());
+    hkdfSha256(okm.bytes().first<kHashBytes>(), ikm, salt, info);
     return okm;
 }
 

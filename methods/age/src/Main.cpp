@@ -41,19 +41,18 @@ std::u16string Main::MethodName() const {
 }
 
 void Main::seal(ByteSource& plain, ByteSink& sealed, std::u16string_view password, const ObjectRef& handler) {
-    const FileKeys::Sealing keys =
-        FileKeys::process().forSealing(SecureBytes::utf8Of(password), m_workFactor);
-    sealed.write(bytesOf(keys.header));
+    const auto work = m_workspaces.take();
+    sealed.write(bytesOf(FileKeys::process().forSealing(work->password(password), m_workFactor, *work)));
     ChunkReporter reporter(m_reports, m_system, handler);
-    sealPayload(plain, sealed, keys.fileKey, reporter);
+    sealPayload(plain, sealed, *work, reporter);
 }
 
 void Main::open(SealedInput& sealed, ByteSink& plain, std::u16string_view password,
                 const ObjectRef& handler) {
-    const SecureBytes fileKey =
-        FileKeys::process().forOpening(SecureBytes::utf8Of(password), sealed.header());
+    const auto work = m_workspaces.take();
+    FileKeys::process().forOpening(work->password(password), sealed.header(), *work);
     ChunkReporter reporter(m_reports, m_system, handler);
-    openPayload(sealed.payload(), sealed.payloadSize(), plain, fileKey, reporter);
+    openPayload(sealed.payload(), sealed.payloadSize(), plain, *work, reporter);
 }
 
 std::vector<std::uint8_t> Main::sealBytes(std::span<const std::uint8_t> plain, std::u16string_view password,

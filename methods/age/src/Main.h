@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "argon/SecureBytes.h"
+#include "Workspace.h"
 #include "argon/Streams.h"
 #include "component/ClassBuilder.h"
 #include "component/ComObject.h"
@@ -56,6 +56,7 @@ class Main : public Dispatchable<Main> {
                                         const ObjectRef& handler);
 
     int m_workFactor;
+    Workspaces m_workspaces;
     Ref<SystemObject> m_system;
     EventSource m_events{*this};
     OperationReports m_reports{m_events};

@@ -12,8 +12,6 @@
 namespace velmora::ageseal {
 namespace {
 
-using argonbox::SecureBytes;
-
 static_assert(kTagBytes == crypto_aead_chacha20poly1305_IETF_ABYTES);
 constexpr std::size_t kSealedChunkBytes = kChunkBytes + kTagBytes;
 
@@ -26,35 +24,36 @@ std::array<unsigned char, crypto_aead_chacha20poly1305_IETF_NPUBBYTES> chunkNonc
     return nonce;
 }
 
-SecureBytes payloadKey(const SecureBytes& fileKey, std::span<const std::uint8_t> nonce) {
-    return hkdfSha256(fileKey.bytes(), nonce, "payload");
+std::span<const std::uint8_t, kHashBytes> payloadKey(Workspace& work, std::span<const std::uint8_t> nonce) {
+    hkdfSha256(work.payloadKey(), work.fileKey(), nonce, "payload");
+    return work.payloadKey();
 }
 
 }  // namespace
 
-void sealPayload(argonbox::ByteSource& plain, argonbox::ByteSink& sealed, const SecureBytes& fileKey,
+void sealPayload(argonbox::ByteSource& plain, argonbox::ByteSink& sealed, Workspace& work,
                  argonbox::ChunkObserver& observer) {
     std::array<std::uint8_t, kPayloadNonceBytes> nonce{};
     randombytes_buf(nonce.data(), nonce.size());
-    const SecureBytes key = payloadKey(fileKey, nonce);
+    const auto key = payloadKey(work, nonce);
     sealed.write(nonce);
 
     const std::uint64_t total = plain.size();
     observer.progressed(0, total);
     // Whether a full chunk is the last one shows only when the next read finds nothing.
-    SecureBytes buffers[] = {SecureBytes(kChunkBytes), SecureBytes(kChunkBytes)};
+    const std::span<std::uint8_t> buffers[] = {work.chunk(0), work.chunk(1)};
     std::vector<std::uint8_t> out(kSealedChunkBytes);
     std::size_t at = 0;
-    std::size_t length = plain.read(buffers[at].bytes());
+    std::size_t length = plain.read(buffers[at]);
     std::uint64_t done = 0;
     for (std::uint64_t index = 0;; ++index) {
         std::size_t nextLength = 0;
         // A short chunk is the last one, as for Argonbox: a source that grows meanwhile ends there.
         bool last = length < kChunkBytes;
-        if (!last) last = (nextLength = plain.read(buffers[1 - at].bytes())) == 0;
+        if (!last) last = (nextLength = plain.read(buffers[1 - at])) == 0;
         const auto chunk = chunkNonce(index, last);
-        crypto_aead_chacha20poly1305_ietf_encrypt(out.data(), nullptr, buffers[at].bytes().data(), length,
-                                                  nullptr, 0, nullptr, chunk.data(), key.bytes().data());
+        crypto_aead_chacha20poly1305_ietf_encrypt(out.data(), nullptr, buffers[at].data(), length, nullptr, 0,
+                                                  nullptr, chunk.data(), key.data());
         sealed.write(std::span(out).first(length + kTagBytes));
         done += length;
         observer.progressed(done, total);
@@ -65,15 +64,15 @@ void sealPayload(argonbox::ByteSource& plain, argonbox::ByteSink& sealed, const 
 }
 
 void openPayload(argonbox::ByteSource& sealed, std::uint64_t total, argonbox::ByteSink& plain,
-                 const SecureBytes& fileKey, argonbox::ChunkObserver& observer) {
+                 Workspace& work, argonbox::ChunkObserver& observer) {
     std::array<std::uint8_t, kPayloadNonceBytes> nonce{};
     if (sealed.read(nonce) != nonce.size())
         argonbox::raiseMethodError(argonbox::methodError::WrongPasswordOrDamaged);
-    const SecureBytes key = payloadKey(fileKey, nonce);
+    const auto key = payloadKey(work, nonce);
 
     observer.progressed(0, total);
     std::vector<std::uint8_t> current(kSealedChunkBytes), next(kSealedChunkBytes);
-    SecureBytes chunk(kChunkBytes);
+    const std::span<std::uint8_t> chunk = work.chunk(0);
     std::size_t length = sealed.read(current);
     std::uint64_t done = kPayloadNonceBytes;
     for (std::uint64_t index = 0;; ++index) {
@@ -83,11 +82,10 @@ void openPayload(argonbox::ByteSource& sealed, std::uint64_t total, argonbox::By
         const auto chunkNonceBytes = chunkNonce(index, last);
         // Less than a tag: cut. An empty last chunk is the empty payload's alone.
         if (length < kTagBytes || (last && index > 0 && length == kTagBytes) ||
-            crypto_aead_chacha20poly1305_ietf_decrypt(chunk.bytes().data(), nullptr, nullptr, current.data(),
-                                                      length, nullptr, 0, chunkNonceBytes.data(),
-                                                      key.bytes().data()) != 0)
+            crypto_aead_chacha20poly1305_ietf_decrypt(chunk.data(), nullptr, nullptr, current.data(), length,
+                                                      nullptr, 0, chunkNonceBytes.data(), key.data()) != 0)
             argonbox::raiseMethodError(argonbox::methodError::WrongPasswordOrDamaged);
-        plain.write(chunk.bytes().first(length - kTagBytes));
+        plain.write(chunk.first(length - kTagBytes));
         done += length;
         observer.progressed(done, total);
         if (last) break;

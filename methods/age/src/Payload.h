@@ -6,22 +6,24 @@
 
 #include <cstdint>
 
-#include "argon/SecureBytes.h"
+#include "Workspace.h"
 #include "argon/Streams.h"
 
 namespace velmora::ageseal {
 
-constexpr std::size_t kPayloadNonceBytes = 16, kChunkBytes = 64 * 1024, kTagBytes = 16;
+constexpr std::size_t kPayloadNonceBytes = 16, kTagBytes = 16;
+
+// Both work in the workspace: its file key, payload key and chunk buffers.
 
 // Encrypts everything the source holds under a fresh random nonce. Progress as Argonbox's seal.
-void sealPayload(argonbox::ByteSource& plain, argonbox::ByteSink& sealed,
-                 const argonbox::SecureBytes& fileKey, argonbox::ChunkObserver& observer);
+void sealPayload(argonbox::ByteSource& plain, argonbox::ByteSink& sealed, Workspace& work,
+                 argonbox::ChunkObserver& observer);
 
 // Decrypts the payload that the source holds from its current position; total is its length, for
 // progress. WrongPasswordOrDamaged for a missing nonce, a chunk that fails authentication (data after the
 // last chunk, a cut file and a full chunk where the last should be among them), and an empty last chunk
 // after others. What plain received before such a failure must not be used.
 void openPayload(argonbox::ByteSource& sealed, std::uint64_t total, argonbox::ByteSink& plain,
-                 const argonbox::SecureBytes& fileKey, argonbox::ChunkObserver& observer);
+                 Workspace& work, argonbox::ChunkObserver& observer);
 
 }  // namespace velmora::ageseal

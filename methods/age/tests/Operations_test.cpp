@@ -115,10 +115,11 @@ Bytes resealed(const Bytes& file, const Bytes& plain,
                const std::vector<std::pair<std::size_t, bool>>& chunks) {
     argonbox::MemorySource source(file);
     SealedInput input(source);
-    const SecureBytes fileKey = FileKeys::process().forOpening(SecureBytes::utf8Of(u"pw"), input.header());
+    Workspace work;
+    FileKeys::process().forOpening(work.password(u"pw"), input.header(), work);
     const std::size_t h = headerLength(file);
     Bytes out(file.begin(), file.begin() + h + 16);
-    const SecureBytes key = hkdfSha256(fileKey.bytes(), std::span(file).subspan(h, 16), "payload");
+    const SecureBytes key = hkdfSha256(work.fileKey(), std::span(file).subspan(h, 16), "payload");
     std::size_t at = 0;
     for (std::size_t index = 0; index < chunks.size(); ++index) {
         const auto [length, last] = chunks[index];

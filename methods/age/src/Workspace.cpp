@@ -1,0 +1,37 @@
+#include "Workspace.h"
+
+#include <sodium.h>
+
+namespace velmora::ageseal {
+
+Workspace::Workspace() : m_fixed(kKeysBytes + 2 * kChunkBytes) {}
+
+std::span<const std::uint8_t> Workspace::password(std::u16string_view text) {
+    const std::size_t most = text.size() * 3;  // a UTF-16 unit never takes more than 3 UTF-8 bytes
+    if (!m_password || m_password->bytes().size() < most) {
+        m_password.reset();
+        m_password.emplace(most);
+    }
+    return m_password->bytes().first(argonbox::SecureBytes::writeUtf8(text, m_password->bytes()));
+}
+
+void Workspace::wipe() noexcept {
+    sodium_memzero(m_fixed.bytes().data(), m_fixed.bytes().size());
+    if (m_password) sodium_memzero(m_password->bytes().data(), m_password->bytes().size());
+}
+
+Workspaces::Lease Workspaces::take() {
+    {
+        std::lock_guard lock(m_lock);
+        if (m_kept) return Lease(*this, std::move(m_kept));
+    }
+    return Lease(*this, std::make_unique<Workspace>());
+}
+
+void Workspaces::giveBack(std::unique_ptr<Workspace> workspace) noexcept {
+    workspace->wipe();
+    std::lock_guard lock(m_lock);
+    if (!m_kept) m_kept = std::move(workspace);
+}
+
+}  // namespace velmora::ageseal
