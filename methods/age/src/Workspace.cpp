@@ -20,18 +20,4 @@ void Workspace::wipe() noexcept {
     if (m_password) sodium_memzero(m_password->bytes().data(), m_password->bytes().size());
 }
 
-Workspaces::Lease Workspaces::take() {
-    {
-        std::lock_guard lock(m_lock);
-        if (m_kept) return Lease(*this, std::move(m_kept));
-    }
-    return Lease(*this, std::make_unique<Workspace>());
-}
-
-void Workspaces::giveBack(std::unique_ptr<Workspace> workspace) noexcept {
-    workspace->wipe();
-    std::lock_guard lock(m_lock);
-    if (!m_kept) m_kept = std::move(workspace);
-}
-
 }  // namespace velmora::ageseal

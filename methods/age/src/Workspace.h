@@ -6,14 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string_view>
 
 #include "AgeHeader.h"  // kFileKeyBytes
 #include "Hkdf.h"       // kHashBytes
+#include "argon/Lender.h"
 #include "argon/SecureBytes.h"
 
 namespace velmora::ageseal {
@@ -50,33 +49,7 @@ class Workspace {
     std::optional<argonbox::SecureBytes> m_password;
 };
 
-// A Main's workspaces: one kept for the next operation, another made for an operation that starts while the
-// kept one is lent (a call from another thread, or from a handler the running operation notifies).
-class Workspaces {
-  public:
-    class Lease {
-      public:
-        Lease(Workspaces& owner, std::unique_ptr<Workspace> workspace) noexcept
-            : m_owner(owner), m_workspace(std::move(workspace)) {}
-        ~Lease() { m_owner.giveBack(std::move(m_workspace)); }
-        Lease(const Lease&) = delete;
-        Lease& operator=(const Lease&) = delete;
-
-        Workspace& operator*() const noexcept { return *m_workspace; }
-        Workspace* operator->() const noexcept { return m_workspace.get(); }
-
-      private:
-        Workspaces& m_owner;
-        std::unique_ptr<Workspace> m_workspace;
-    };
-
-    Lease take();
-
-  private:
-    void giveBack(std::unique_ptr<Workspace> workspace) noexcept;
-
-    std::mutex m_lock;
-    std::unique_ptr<Workspace> m_kept;
-};
+// A Main's workspaces, lent to one operation at a time.
+using Workspaces = argonbox::Lender<Workspace>;
 
 }  // namespace velmora::ageseal

@@ -43,18 +43,4 @@ void Workspace::wipe() noexcept {
     if (m_chunk && m_chunk->bytes().size() > kKeptChunkBytes) m_chunk.reset();
 }
 
-Workspaces::Lease Workspaces::take() {
-    {
-        std::lock_guard lock(m_lock);
-        if (m_kept) return Lease(*this, std::move(m_kept));
-    }
-    return Lease(*this, std::make_unique<Workspace>());
-}
-
-void Workspaces::giveBack(std::unique_ptr<Workspace> workspace) noexcept {
-    workspace->wipe();
-    std::lock_guard lock(m_lock);
-    if (!m_kept) m_kept = std::move(workspace);
-}
-
 }  // namespace velmora::argonbox

@@ -8,13 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string_view>
 
 #include "StreamKey.h"  // kKeyBytes
+#include "argon/Lender.h"
 #include "argon/SecureBytes.h"
 
 namespace velmora::argonbox {
@@ -47,33 +46,7 @@ class Workspace {
     std::optional<SecureBytes> m_chunk;
 };
 
-// A Main's workspaces: one kept for the next operation, another made for an operation that starts while the
-// kept one is lent (a call from another thread, or from a handler the running operation notifies).
-class Workspaces {
-  public:
-    class Lease {
-      public:
-        Lease(Workspaces& owner, std::unique_ptr<Workspace> workspace) noexcept
-            : m_owner(owner), m_workspace(std::move(workspace)) {}
-        ~Lease() { m_owner.giveBack(std::move(m_workspace)); }
-        Lease(const Lease&) = delete;
-        Lease& operator=(const Lease&) = delete;
-
-        Workspace& operator*() const noexcept { return *m_workspace; }
-        Workspace* operator->() const noexcept { return m_workspace.get(); }
-
-      private:
-        Workspaces& m_owner;
-        std::unique_ptr<Workspace> m_workspace;
-    };
-
-    Lease take();
-
-  private:
-    void giveBack(std::unique_ptr<Workspace> workspace) noexcept;
-
-    std::mutex m_lock;
-    std::unique_ptr<Workspace> m_kept;
-};
+// A Main's workspaces, lent to one operation at a time.
+using Workspaces = Lender<Workspace>;
 
 }  // namespace velmora::argonbox
