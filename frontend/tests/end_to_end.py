@@ -218,6 +218,9 @@ def outlives_its_log_server(program, env, root):
         window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", CAPTION).split()[0]
         servers = children(process.pid, "Tracebook.exe")
         assert len(servers) == 1, f"log servers: {servers}"
+        # Started as the program started, and the very one its dialog's progress object lives in.
+        progress = children(process.pid, "Gaugebox.exe")
+        assert len(progress) == 1, f"progress servers: {progress}"
         os.kill(servers[0], 9)
         xdotool(env, "windowfocus", "--sync", window)
         # Into the focused window, as run_dialog types.
