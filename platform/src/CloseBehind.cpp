@@ -21,6 +21,7 @@ struct Closer {
 };
 
 Closer* g_closer = nullptr;
+Closer* g_inherited = nullptr;  // a forked child's copy of its parent's: kept reachable, never used
 // Descriptors handed over before the thread is woken; fewer may wait until the process ends, which then
 // closes them.
 constexpr std::size_t kBatch = 16;
@@ -46,6 +47,7 @@ void afterForkInParent() {
     g_closer->mutex.unlock();
 }
 void afterForkInChild() {
+    g_inherited = g_closer;
     g_closer = new Closer;
 }
 
