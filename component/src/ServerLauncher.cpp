@@ -2,6 +2,7 @@
 #include "ServerLauncher.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -12,9 +13,11 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "Connection.h"
+#include "component/ServersAhead.h"
 #include "runtime/Error.h"
 #include "runtime/text.h"
 
@@ -26,6 +29,11 @@ namespace {
 
 std::mutex g_mutex;
 std::vector<pid_t> g_unreaped;
+// Proxies own their connection; this table only finds it again while any of them lives.
+std::map<std::string, std::weak_ptr<Connection>> g_running;
+// Servers started ahead and not yet taken by a creation, held here until then. Declared after what their
+// connections use as they close, so that at exit they go first.
+std::map<std::string, std::shared_ptr<Connection>> g_ahead;
 
 [[noreturn]] void cannotStart(const std::string& path, int error) {
     raise(
@@ -96,17 +104,57 @@ std::shared_ptr<Connection> startServer(const std::string& path) {
     return Connection::client(ends[0], process);
 }
 
+bool runningLocked(const std::string& path) {
+    const auto found = g_running.find(path);
+    if (found == g_running.end()) return false;
+    const auto connection = found->second.lock();
+    return connection && connection->isOpen();
+}
+
+// A server that ended before anything was asked of it has closed its end: its start failed.
+bool hungUp(const Connection& connection) {
+    pollfd watch{connection.fd(), POLLRDHUP, 0};
+    return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
 }  // namespace
 
 std::shared_ptr<Connection> connectToServer(const std::string& path) {
-    // Proxies own their connection; this table only finds it again while any of them lives.
-    static std::map<std::string, std::weak_ptr<Connection>> running;
+    // A connection dropped here goes after the lock: closing it collects its process under the lock.
+    std::shared_ptr<Connection> ended;
     std::lock_guard lock(g_mutex);
     reapFinishedLocked();
-    if (auto connection = running[path].lock(); connection && connection->isOpen()) return connection;
-    auto connection = startServer(path);
-    running[path] = connection;
+    std::weak_ptr<Connection>& running = g_running[path];
+    if (auto connection = running.lock(); connection && connection->isOpen()) return connection;
+    std::shared_ptr<Connection> connection;
+    if (const auto ahead = g_ahead.find(path); ahead != g_ahead.end()) {
+        connection = std::move(ahead->second);
+        g_ahead.erase(ahead);
+        // Started ahead and gone already: a fresh start fails, or succeeds, as a first start would.
+        if (!connection->isOpen() || hungUp(*connection)) ended = std::exchange(connection, nullptr);
+    }
+    if (!connection) connection = startServer(path);
+    running = connection;
     return connection;
+}
+
+void startServerAhead(const std::string& path) noexcept {
+    std::lock_guard lock(g_mutex);
+    if (g_ahead.contains(path) || runningLocked(path)) return;
+    try {
+        g_ahead.emplace(path, startServer(path));
+    } catch (...) {
+        // The creation that needs it starts it and reports why it cannot.
+    }
+}
+
+void endServersAhead() noexcept {
+    decltype(g_ahead) unused;
+    {
+        std::lock_guard lock(g_mutex);
+        unused.swap(g_ahead);
+    }
+    // Their servers see the connection close and end, as when a client goes.
 }
 
 void reapServerProcess(pid_t process) noexcept {

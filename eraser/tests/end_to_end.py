@@ -9,6 +9,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import time
 
 BOUND = 60  # seconds for any one step; a healthy run takes a few
 
@@ -38,10 +39,21 @@ def write(path, data):
         f.write(data)
 
 
+def find_window(env, caption):
+    """The first visible window with that caption, looked for until BOUND. A search fails outright when a
+    window it walks goes away meanwhile (the servers' windows come and go): it is simply looked for again."""
+    deadline = time.monotonic() + BOUND
+    while True:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", caption], env=env,
+                               capture_output=True, text=True, timeout=BOUND).stdout.split()
+        if found:
+            return found[0]
+        assert time.monotonic() < deadline, f"no window {caption}"
+        time.sleep(0.05)
+
+
 def press(env, caption, keys):
-    found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", caption],
-                           env=env, capture_output=True, text=True, timeout=BOUND, check=True)
-    window = found.stdout.split()[0]
+    window = find_window(env, caption)
     subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, timeout=BOUND, check=True)
     subprocess.run(["xdotool", "key", "--delay", "50", *keys], env=env, timeout=BOUND, check=True)
 

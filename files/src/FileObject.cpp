@@ -203,9 +203,8 @@ std::int32_t FileObject::FileSize() const {
 
 bool FileObject::Exists() const {
     if (m_fileName.empty()) return false;
-    const OwnedHandle file(
-        CreateFileA(path().c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    return bool(file);
+    // Opened for reading and closed at once: the platform answers that without making the handle.
+    return canOpenExisting(path().c_str(), GENERIC_READ, kShareAll, 0);
 }
 
 std::u16string FileObject::Title() const {

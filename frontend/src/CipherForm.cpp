@@ -4,10 +4,8 @@
 #include <QIcon>
 #include <QStringList>
 #include <algorithm>
-#include <set>
 
 #include "ComboList.h"
-#include "FolderWalk.h"
 #include "common/NamedItems.h"
 #include "common/mCommandLine.h"
 #include "common/mPublic.h"
@@ -60,6 +58,7 @@ CipherForm::CipherForm(const char16_t* formName) : m_formName(formName) {
 CipherForm::~CipherForm() {
     try {
         settleFiles();
+        flushChangedFolders();
     } catch (const RuntimeError&) {
         // Going anyway: a file not finished keeps its old name beside its result.
     }
@@ -217,32 +216,20 @@ void flushFolder(const std::u16string& folder) {
     if (handle) FlushFileBuffers(handle.get());
 }
 
-// Every folder that holds a file named by the arguments or found in their trees.
-std::set<std::u16string> foldersOfArguments() {
-    std::set<std::u16string> folders;
-    for (std::int32_t i = 2; i < mCommandLine::argumentCount(); ++i) {
-        const std::u16string path = mCommandLine::argument(i);
-        const DWORD attributes = GetFileAttributesA(toUtf8(path).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || FolderWalk::isSymbolicLink(path)) {
-            folders.insert(containingFolder(path));
-            continue;
-        }
-        FolderWalk::walk(path, [&](const std::u16string& file) { folders.insert(containingFolder(file)); },
-                         {});
-    }
-    return folders;
-}
-
 }  // namespace
 
 void CipherForm::endProgress() {
     settleFiles();
-    // Each result was flushed before its name appeared; the renames and removals after it are flushed
-    // once a folder here, not once a file.
-    for (const std::u16string& folder : foldersOfArguments()) flushFolder(folder);
+    flushChangedFolders();
     m_client->flushProgress();
     call(m_progress, u"Terminate");
+}
+
+void CipherForm::flushChangedFolders() {
+    // Each result was flushed before its name appeared; the removals after it are flushed once a folder,
+    // not once a file.
+    for (const std::u16string& folder : m_changedFolders) flushFolder(folder);
+    m_changedFolders.clear();
 }
 
 std::u16string CipherForm::longNameOf(const std::u16string& path) const {
@@ -299,7 +286,9 @@ bool CipherForm::claimSource(SourceClaim& claim, const std::u16string& path,
 }
 
 bool CipherForm::retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
-                              const std::u16string& routine) const {
+                              const std::u16string& routine) {
+    m_changedFolders.insert(containingFolder(source));
+    m_changedFolders.insert(containingFolder(result));
     if (!claim.unchanged()) {
         // Written to while it was read: what was read is not all there is, so the result goes.
         DeleteFileA(toUtf8(result).c_str());
@@ -362,6 +351,8 @@ void CipherForm::unload() {
     m_unloaded = true;
     settleFiles();
     m_inFlight.reset();
+    // A run that stopped at an error ends with its removals on disk as well.
+    flushChangedFolders();
     if (m_client) m_client->detach();
     m_engine = {};
     m_progress = {};

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "EngineClient.h"
@@ -80,7 +81,7 @@ class CipherForm : public QDialog {
     // changed while it was read, in which case the result goes instead and the source stays as it is.
     // True when the source's name is gone.
     bool retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
-                      const std::u16string& routine) const;
+                      const std::u16string& routine);
     // Runs a folder's walk with several files' results put in place at once: each file's source goes
     // only once its result stands, in the files' order, and every file is finished when this returns.
     // Outside it a file is finished at once.
@@ -108,6 +109,7 @@ class CipherForm : public QDialog {
     ObjectRef formObject();
     // Finishes the files in flight, if any (before anything is said, and before the run ends).
     void settleFiles() const;
+    void flushChangedFolders();
 
     ObjectRef m_engine;
     ObjectRef m_progress;
@@ -116,6 +118,7 @@ class CipherForm : public QDialog {
     Ref<ControlObject> m_form;
     bool m_unloaded = false;
     std::unique_ptr<FilesInFlight> m_inFlight;  // during a folder's walk
+    std::set<std::u16string> m_changedFolders;  // where a name was removed, to be flushed at the end
 };
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 
 #include "common/CommandLine.h"
 #include "common/ComponentRegistration.h"
+#include "component/ServersAhead.h"
 #include "platform/paths.h"
 #include "runtime/text.h"
 
@@ -22,6 +23,14 @@ constexpr SuiteClass kServed[] = {
     {u"Postwire.EmailObject", "Postwire.exe", ServerKind::LocalServer},
 };
 
+constexpr std::u16string_view kLogServer = u"Tracebook.LogObject";
+constexpr std::u16string_view kProgressServer = u"Gaugebox.ProgressObject";
+
+std::vector<std::u16string_view>& serversWanted() {
+    static std::vector<std::u16string_view> classes;
+    return classes;
+}
+
 std::string& directorySetting() {
     static std::string folder;
     return folder;
@@ -39,8 +48,18 @@ void setComponentDirectory(std::string folder) {
     directorySetting() = std::move(folder);
 }
 
+void startServers(const std::vector<std::u16string>& arguments) {
+    std::vector<std::u16string_view>& wanted = serversWanted();
+    wanted = {kLogServer};
+    // The switch and a path: a dialog, whose load creates the progress object.
+    if (arguments.size() >= 2 && (arguments[0] == u"/e" || arguments[0] == u"/d" || arguments[0] == u"/v"))
+        wanted.push_back(kProgressServer);
+    startServersAhead(wanted);
+}
+
 void ensureRegistered() {
     registerComponentsBeside(componentDirectory(), kServed);
+    startServersAhead(serversWanted());
 }
 
 }  // namespace velmora::SuiteClasses

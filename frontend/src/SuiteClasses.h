@@ -4,8 +4,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velmora::SuiteClasses {
+
+// Starts the servers a run with these process arguments (argv without the program) will create objects
+// of, so that they come up while the program does: the log server always, the progress server when the
+// arguments open a dialog. Only servers already registered; ensureRegistered starts the others once it
+// has registered them (the first start in a folder).
+void startServers(const std::vector<std::u16string>& arguments);
 
 // Libraries through their DllRegisterServer, servers through "/regserver". Nothing is raised: a class that
 // stays unregistered fails later, where it is created, with the error that says which.

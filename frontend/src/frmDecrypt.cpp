@@ -23,6 +23,11 @@ constexpr std::size_t kZqfLength = 4;  // ".zqf"
 bool exists(const std::u16string& path) {
     return GetFileAttributesA(toUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+// Whether anything has the name, a dangling link too: a result never takes its place.
+bool taken(const std::u16string& path) {
+    return fileEntryOf(toUtf8(path)).kind != EntryKind::Missing;
+}
 }  // namespace
 
 frmDecrypt::frmDecrypt() : CipherForm(u"frmDecrypt") {
@@ -98,11 +103,16 @@ void frmDecrypt::buttonClick(int index) {
 void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16string& tempDirectory,
                                  bool inPlace) {
     if (inPlace && decryptedAsFolder(argument, tempDirectory)) return;
-    const ObjectRef& file = mMain::shared().file;
     if (namesBackslashEntry(toUtf8(argument))) {
         logLeftAlone(argument, ERROR_INVALID_NAME, u"DecryptFile");
         return;
     }
+    decryptNamed(argument, tempDirectory, inPlace);
+}
+
+void frmDecrypt::decryptNamed(const std::u16string& argument, const std::u16string& tempDirectory,
+                              bool inPlace) {
+    const ObjectRef& file = mMain::shared().file;
     const std::u16string longName = longNameOf(argument);
     // Extension reads in lower case; the name itself must end in ".zqf" as written, so a.ZQF is skipped.
     const bool encryptedName =
@@ -118,7 +128,7 @@ void frmDecrypt::decryptArgument(const std::u16string& argument, const std::u16s
     if (inPlace) {
         const std::u16string plainName = longName.substr(0, longName.size() - kZqfLength);
         // The plain name must be free: the result never takes another file's place.
-        if (exists(plainName)) {
+        if (taken(plainName)) {
             logError(u"File already exists: " + plainName, err::FileAlreadyExists, u"DecryptFile");
             return;
         }
@@ -146,12 +156,14 @@ bool frmDecrypt::decryptedAsFolder(const std::u16string& argument, const std::u1
     letProperty(directory, u"Path", argument);
     if (!getProperty(directory, u"Exists").toBool()) return true;
     // Each folder is listed whole before its files change names, so no result is met a second time;
-    // every file is then taken exactly as if it had been named on the command line.
+    // every file is then taken exactly as if it had been named on the command line. The walk hands on
+    // files only, under names joined to their folder, so what is asked of an argument's path first (is it
+    // a folder, does the text name an entry with a '\') has its answer already.
     walkInFlight([&] {
         FolderWalk::walk(
             argument,
             [&](const std::u16string& path) {
-                if (path.ends_with(u".zqf")) decryptArgument(path, tempDirectory, true);
+                if (path.ends_with(u".zqf")) decryptNamed(path, tempDirectory, true);
             },
             [this](const std::u16string& unreachable, std::uint32_t error) {
                 logWalkFailure(unreachable, error, u"DecryptFolder");

@@ -21,6 +21,8 @@ class frmDecrypt final : public CipherForm {
 
   private:
     void decryptArgument(const std::u16string& argument, const std::u16string& tempDirectory, bool inPlace);
+    // An argument, or a file of a folder's walk, that is no folder and whose name the suite's paths carry.
+    void decryptNamed(const std::u16string& argument, const std::u16string& tempDirectory, bool inPlace);
     // True when the argument is a folder (not a link to one): its tree has been decrypted in place.
     bool decryptedAsFolder(const std::u16string& argument, const std::u16string& tempDirectory);
     // DecryptFile with the stored key; a refusal that nobody explained is logged here.

@@ -166,7 +166,7 @@ void frmEncrypt::encryptFolder(const std::u16string& folder) {
 void frmEncrypt::encryptFile(const std::u16string& path) {
     // The encrypted name must be free: the result never takes another file's place.
     const std::u16string encryptedName = path + kZqf;
-    if (GetFileAttributesA(toUtf8(encryptedName).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (fileEntryOf(toUtf8(encryptedName)).kind != EntryKind::Missing) {
         logError(u"File already exists: " + encryptedName, err::FileAlreadyExists, u"EncryptFile");
         return;
     }

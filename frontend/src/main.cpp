@@ -1,7 +1,10 @@
 // Sealdesk.exe: hands argv to the command-line module and runs the start routine on a GUI application.
 #include <cstdio>
 
+#include "SuiteClasses.h"
+#include "common/CommandLine.h"
 #include "common/mCommandLine.h"
+#include "component/ServersAhead.h"
 #include "mMain.h"
 #include "runtime/Error.h"
 #include "ui/GuiApplication.h"
@@ -9,6 +12,12 @@
 int main(int argc, char** argv) {
     using namespace velmora;
     mCommandLine::setProcessArguments(argc, argv);
+    // The servers come up beside the program's own start, not one after the other inside it; those the
+    // run never took end with it.
+    SuiteClasses::startServers(processArguments(argc, argv));
+    struct EndUnusedServers {
+        ~EndUnusedServers() { endServersAhead(); }
+    } endUnusedServers;
     GuiApplication app(argc, argv);
     if (!app.displayOpened()) {
         std::fprintf(stderr, "Sealdesk: %s\n", app.noDisplayReason().c_str());

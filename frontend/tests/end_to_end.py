@@ -43,7 +43,7 @@ def run_dialog(program, env, arguments, typed):
     """Starts the program, waits for its dialog, types into it and waits for the program to end."""
     process = subprocess.Popen([program, *arguments], env=env)
     try:
-        window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", CAPTION).split()[0]
+        window = window_of(process, env)
         xdotool(env, "windowfocus", "--sync", window)
         # Typed as a keyboard types, into the window that has the focus. Aimed at the window instead
         # ("--window"), xdotool sends a key's release as a plain event once the window has lost the focus,
@@ -62,7 +62,8 @@ def run_dialog(program, env, arguments, typed):
 
 
 def window_of(process, env):
-    """The dialog of that very process (two runs show the same caption)."""
+    """The dialog of that very process (two runs show the same caption). A search fails outright when a
+    window it walks goes away meanwhile (the servers' windows come and go): it is simply looked for again."""
     deadline = time.monotonic() + 30
     while True:
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(process.pid), "--name",
@@ -215,9 +216,12 @@ def outlives_its_log_server(program, env, root):
             f.write(b"keep")
     process = subprocess.Popen([program, "/e", plain], env=env, stderr=subprocess.PIPE, text=True)
     try:
-        window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", CAPTION).split()[0]
+        window = window_of(process, env)
         servers = children(process.pid, "Tracebook.exe")
         assert len(servers) == 1, f"log servers: {servers}"
+        # Started as the program started, and the very one its dialog's progress object lives in.
+        progress = children(process.pid, "Gaugebox.exe")
+        assert len(progress) == 1, f"progress servers: {progress}"
         os.kill(servers[0], 9)
         xdotool(env, "windowfocus", "--sync", window)
         # Into the focused window, as run_dialog types.

@@ -251,6 +251,31 @@ TEST_F(Servers, LogLinesThroughTheComponentBoundary) {
                 kLines / seconds);
 }
 
+// Whether the process has loaded a window-system platform, which its GUI application does first.
+bool guiLoaded(pid_t pid) {
+    return readFile("/proc/" + std::to_string(pid) + "/maps").find("/platforms/libq") != std::string::npos;
+}
+
+TEST_F(Servers, TheServerMakesItsGuiOnlyForAnEntryToShowAndServesOnFromItsEventLoop) {
+    ObjectRef object = CreateObject(u"Tracebook.LogObject");
+    letProperty(object, u"LogFilename", fromUtf8(file.string()));
+    Variant hidden(false), noMail(false), critical(2);
+    call(object, u"Log", u"a line", u"App", u"frmX", u"cmd_Click", 9, hidden, noMail, critical);
+    const pid_t server = childRunning(VELMORA_TRACEBOOK_PATH);
+    ASSERT_GT(server, 0);
+    EXPECT_FALSE(guiLoaded(server));
+
+    Variant shown(true);
+    call(object, u"Log", u"an error to show", u"App", u"frmX", u"cmd_Click", 5, shown, noMail, critical);
+    EXPECT_TRUE(guiLoaded(server));
+    call(object, u"Log", u"after", u"App", u"frmX", u"cmd_Click", 0, hidden, noMail, critical);
+    const std::string lines = readFile(file);
+    for (const char* tail : {",a line,9\r\n", ",an error to show,5\r\n", ",after,\r\n"})
+        EXPECT_NE(lines.find(tail), std::string::npos) << tail;
+    object.reset();
+    EXPECT_TRUE(test::waitUntil([&] { return !test::processRunning(server); }));
+}
+
 // Whether a Tracebook.exe started with that marker in its environment still runs.
 bool tracebookRunsWith(const std::string& marker) {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {

@@ -21,7 +21,7 @@ class FileHandle : public HandleObject {
           m_openedDeleteOnClose(deleteOnClose) {}
     // The share registration goes first: as the last open it may still need the descriptor to find the
     // file it deletes on close.
-    ~FileHandle() override { m_share.release(m_fd.get()); }
+    ~FileHandle() override { m_share.release(m_fd.get(), m_nativePath); }
 
     int fd() const { return m_fd.get(); }
     const std::string& nativePath() const { return m_nativePath; }

@@ -244,19 +244,27 @@ DWORD conflicts(int fd, off_t slot, bool markable, unsigned access, unsigned sha
     return ERROR_SUCCESS;
 }
 
-// Unlinks the file behind dataFd, if its path still names that very file.
-void unlinkOpenFile(int dataFd) {
+bool sameEntry(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Unlinks the file behind dataFd, if its path (openedPath, as a rule, or the one /proc gives) still names
+// that very file.
+void unlinkOpenFile(int dataFd, const std::string& openedPath) {
+    struct stat open {
+    }, named{};
+    if (fstat(dataFd, &open) != 0) return;
+    if (!openedPath.empty() && lstat(openedPath.c_str(), &named) == 0 && sameEntry(open, named)) {
+        unlink(openedPath.c_str());
+        return;
+    }
     char link[64];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", dataFd);
     char path[4097];
     const ssize_t length = readlink(link, path, sizeof path - 1);
     if (length <= 0) return;
     path[length] = '\0';
-    struct stat open {
-    }, named{};
-    if (fstat(dataFd, &open) == 0 && lstat(path, &named) == 0 && open.st_dev == named.st_dev &&
-        open.st_ino == named.st_ino)
-        unlink(path);
+    if (lstat(path, &named) == 0 && sameEntry(open, named)) unlink(path);
 }
 
 }  // namespace
@@ -304,7 +312,7 @@ DWORD ShareLock::setDeleteOnClose(bool on) {
     return ERROR_SUCCESS;
 }
 
-void ShareLock::release(int dataFd) {
+void ShareLock::release(int dataFd, const std::string& openedPath) {
     if (!m_lock) return;
     const int lock = m_lock.get();
     if (!m_deleteOnClose && !marked(lock, m_slot)) {
@@ -314,7 +322,7 @@ void ShareLock::release(int dataFd) {
         Gate gate(lock, m_slot);
         lockRange(lock, F_UNLCK, m_slot + kFirstMember, kMemberBytes);
         if (isFree(lock, m_slot + kFirstMember, kMemberBytes) && (m_deleteOnClose || marked(lock, m_slot))) {
-            if (dataFd >= 0) unlinkOpenFile(dataFd);
+            if (dataFd >= 0) unlinkOpenFile(dataFd, openedPath);
             setMark(lock, m_slot, 0);
         }
     }

@@ -3,16 +3,18 @@
 #include <sys/stat.h>
 
 #include "platform/paths.h"
+#include "resolve.h"
 
 namespace velmora {
 
-EntryInfo entryOf(const std::string& path) {
+namespace {
+
+EntryInfo entryAt(std::string native, bool followLinks) {
     EntryInfo info;
-    std::string native;
-    if (!suiteToNative(path, native)) return info;
-    while (native.size() > 1 && native.back() == '/') native.pop_back();
+    // "link\" is still the link itself; followed, the separator asks for a folder, as in the file calls.
+    while (!followLinks && native.size() > 1 && native.back() == '/') native.pop_back();
     struct stat st {};
-    if (::lstat(native.c_str(), &st) != 0) return info;
+    if ((followLinks ? ::stat(native.c_str(), &st) : ::lstat(native.c_str(), &st)) != 0) return info;
     info.device = static_cast<std::uint64_t>(st.st_dev);
     info.inode = static_cast<std::uint64_t>(st.st_ino);
     if (S_ISREG(st.st_mode)) {
@@ -26,6 +28,18 @@ EntryInfo entryOf(const std::string& path) {
         info.kind = EntryKind::Other;
     }
     return info;
+}
+
+}  // namespace
+
+EntryInfo entryOf(const std::string& path) {
+    std::string native;
+    return suiteToNative(path, native) ? entryAt(std::move(native), false) : EntryInfo{};
+}
+
+EntryInfo fileEntryOf(const std::string& path, bool followLinks) {
+    std::string native;
+    return resolveSuitePath(path, native) ? entryAt(std::move(native), followLinks) : EntryInfo{};
 }
 
 bool namesBackslashEntry(std::string_view path) {

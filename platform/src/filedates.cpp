@@ -1,6 +1,7 @@
 // A file's creation, last-access and last-write times.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -84,13 +85,16 @@ bool readFileTimes(FileRef file, FileTimes& times) {
 
 bool readFileFacts(FileRef file, FileFacts& facts) {
     struct statx sx {};
-    const unsigned mask =
-        STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME;
+    const unsigned mask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_ATIME |
+                          STATX_MTIME | STATX_CTIME | STATX_BTIME;
     if (statxOf(file, mask, sx) != 0) return false;
     const StoredInfo stored = readStoredInfo(file);
     facts.mode = sx.stx_mode;
     facts.size = sx.stx_size;
     facts.stored = stored.attributes;
+    facts.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    facts.inode = sx.stx_ino;
+    facts.links = sx.stx_nlink;
     fillTimes(sx, stored, facts.times);
     return true;
 }

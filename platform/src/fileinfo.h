@@ -74,6 +74,9 @@ struct FileFacts {
     std::uint64_t size = 0;
     FileTimes times{};
     DWORD stored = 0;
+    dev_t device = 0;  // as st_dev
+    std::uint64_t inode = 0;
+    std::uint32_t links = 0;
 };
 bool readFileFacts(FileRef file, FileFacts& facts);
 // The same for the entry `name` of the open folder folderFd (its full path: `path`), one statx relative to

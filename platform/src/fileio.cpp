@@ -168,21 +168,20 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    struct stat st {};
-    FileTimes times{};
-    const FileRef ref{file->fd(), nullptr};
-    if (fstat(file->fd(), &st) != 0 || !readFileTimes(ref, times)) return failWith(errno);
+    // One statx and one reading of the stored attributes answer everything.
+    FileFacts facts;
+    if (!readFileFacts({file->fd(), nullptr}, facts)) return failWith(errno);
     BY_HANDLE_FILE_INFORMATION& info = *lpFileInformation;
-    info.dwFileAttributes = attributesFrom(st, readStoredAttributes(ref), file->nativePath());
-    info.ftCreationTime = times.creation;
-    info.ftLastAccessTime = times.lastAccess;
-    info.ftLastWriteTime = times.lastWrite;
-    info.dwVolumeSerialNumber = static_cast<DWORD>(st.st_dev);
-    info.nFileSizeHigh = static_cast<DWORD>(static_cast<std::uint64_t>(st.st_size) >> 32);
-    info.nFileSizeLow = static_cast<DWORD>(st.st_size);
-    info.nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
-    info.nFileIndexHigh = static_cast<DWORD>(static_cast<std::uint64_t>(st.st_ino) >> 32);
-    info.nFileIndexLow = static_cast<DWORD>(st.st_ino);
+    info.dwFileAttributes = attributesFrom(facts.mode, facts.stored, file->nativePath());
+    info.ftCreationTime = facts.times.creation;
+    info.ftLastAccessTime = facts.times.lastAccess;
+    info.ftLastWriteTime = facts.times.lastWrite;
+    info.dwVolumeSerialNumber = static_cast<DWORD>(facts.device);
+    info.nFileSizeHigh = static_cast<DWORD>(facts.size >> 32);
+    info.nFileSizeLow = static_cast<DWORD>(facts.size);
+    info.nNumberOfLinks = facts.links;
+    info.nFileIndexHigh = static_cast<DWORD>(facts.inode >> 32);
+    info.nFileIndexLow = static_cast<DWORD>(facts.inode);
     return succeed();
 }
 

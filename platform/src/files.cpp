@@ -48,13 +48,16 @@ int openFlags(const OpenRequest& request) {
 Opened openExisting(const OpenRequest& request, int flags) {
     Opened opened;
     struct stat st {};
-    if (ownLink(request) && lstat(request.path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // Asking for the link itself, one lstat tells a link apart and is the stat of anything else.
+    const bool found =
+        ownLink(request) ? lstat(request.path.c_str(), &st) == 0 : stat(request.path.c_str(), &st) == 0;
+    if (found && S_ISLNK(st.st_mode)) {
         // The link itself: a descriptor that names it and can neither read nor write through it.
         opened.fd.reset(open(request.path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         if (!opened.fd) opened.error = win32Error(errno, request.path);
         return opened;
     }
-    if (stat(request.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    if (found && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         opened.error = ERROR_ACCESS_DENIED;  // pipes and devices are not files (checked again once open)
         return opened;
     }
@@ -136,6 +139,18 @@ HANDLE fail(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
+// The descriptor of an existing file or folder that the Win32 rules let the request open, with its facts;
+// no descriptor and the error otherwise.
+Opened openAllowed(const OpenRequest& request, struct stat& st) {
+    Opened opened = isFolderRequest(request) ? openExisting(request, O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                             : openOrCreate(request);
+    if (!opened.fd) return opened;
+    if (fstat(opened.fd.get(), &st) != 0) return Opened{UniqueFd(), false, win32Error(errno)};
+    if (const DWORD error = refusal(request, st, opened.created); error != ERROR_SUCCESS)
+        return Opened{UniqueFd(), false, error};
+    return opened;
+}
+
 }  // namespace
 
 unsigned shareKindsOf(DWORD desiredAccess, DWORD flags) {
@@ -147,6 +162,23 @@ unsigned shareKindsOf(DWORD desiredAccess, DWORD flags) {
     if ((desiredAccess & (DELETE | GENERIC_ALL)) || (flags & FILE_FLAG_DELETE_ON_CLOSE))
         kinds |= kShareDelete;
     return kinds;
+}
+
+bool canOpenExisting(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                     DWORD dwFlagsAndAttributes) {
+    const DWORD flags = dwFlagsAndAttributes & ~FILE_FLAG_DELETE_ON_CLOSE;
+    OpenRequest request{
+        {}, dwDesiredAccess, dwShareMode, OPEN_EXISTING, flags, shareKindsOf(dwDesiredAccess, flags)};
+    if (!lpFileName) return fail(ERROR_PATH_NOT_FOUND), false;
+    if (!resolveSuitePath(lpFileName, request.path)) return false;
+    struct stat st {};
+    const Opened opened = openAllowed(request, st);
+    if (!opened.fd) return fail(opened.error), false;
+    // An open without data access takes no part in sharing, as ShareLock::acquire has it.
+    const unsigned share = request.kinds == 0 ? kShareRead | kShareWrite | kShareDelete : dwShareMode & 7;
+    const DWORD error = withShareAccess(st, request.kinds, share, [] { return DWORD{ERROR_SUCCESS}; });
+    SetLastError(error);
+    return error == ERROR_SUCCESS;
 }
 
 }  // namespace velmora
@@ -167,13 +199,10 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
     if (!lpFileName) return fail(ERROR_PATH_NOT_FOUND);
     if (!resolveSuitePath(lpFileName, request.path)) return INVALID_HANDLE_VALUE;
 
-    Opened opened = isFolderRequest(request) ? openExisting(request, O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                                             : openOrCreate(request);
+    struct stat st {};
+    Opened opened = openAllowed(request, st);
     if (!opened.fd) return fail(opened.error);
     const int fd = opened.fd.get();
-    struct stat st {};
-    if (fstat(fd, &st) != 0) return fail(win32Error(errno));
-    if (const DWORD error = refusal(request, st, opened.created); error != ERROR_SUCCESS) return fail(error);
 
     ShareLock share;
     const bool deleteOnClose = dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE;

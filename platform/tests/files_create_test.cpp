@@ -111,6 +111,44 @@ TEST_F(CreateFileTest, PipesAndDevicesAreRefusedWithoutBlocking) {
     EXPECT_EQ(tryOpen("/dev/null", GENERIC_WRITE, 0), ERROR_ACCESS_DENIED);
 }
 
+// What the probe says of files it cannot open, checked against the open itself.
+TEST_F(CreateFileTest, AProbeRefusesWhatTheOpenRefusesWithTheSameError) {
+    std::filesystem::create_directory(native("d"));
+    ASSERT_EQ(mkfifo(native("pipe").c_str(), 0600), 0);
+    write("ro", "data");
+    std::filesystem::permissions(native("ro"), std::filesystem::perms::owner_read);
+    write("doomed", "data");
+    Handle doomed(CreateFileA(suite("doomed").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    Handle keeper(CreateFileA(suite("doomed").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(doomed.valid() && keeper.valid());
+    doomed.close();  // delete pending until the keeper closes
+    const struct {
+        std::string path;
+        DWORD access, flags, expected;
+    } cases[] = {
+        {suite("missing"), GENERIC_READ, 0, ERROR_FILE_NOT_FOUND},
+        {suite("nofolder") + "\\f", GENERIC_READ, 0, ERROR_PATH_NOT_FOUND},
+        {suite("d"), GENERIC_READ, 0, ERROR_ACCESS_DENIED},
+        {suite("d"), GENERIC_READ, FILE_FLAG_BACKUP_SEMANTICS, ERROR_SUCCESS},
+        {suite("pipe"), GENERIC_READ, 0, ERROR_ACCESS_DENIED},
+        {suite("ro"), GENERIC_READ, 0, ERROR_SUCCESS},
+        {suite("ro"), GENERIC_WRITE, 0, ERROR_ACCESS_DENIED},
+        {suite("doomed"), GENERIC_READ, 0, ERROR_ACCESS_DENIED},
+    };
+    for (const auto& c : cases) {
+        constexpr DWORD kAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        EXPECT_EQ(tryOpen(c.path, c.access, kAll, OPEN_EXISTING, c.flags), c.expected) << c.path;
+        EXPECT_EQ(velmora::canOpenExisting(c.path.c_str(), c.access, kAll, c.flags),
+                  c.expected == ERROR_SUCCESS)
+            << c.path;
+        EXPECT_EQ(GetLastError(), c.expected) << c.path;
+    }
+    EXPECT_FALSE(velmora::canOpenExisting(nullptr, GENERIC_READ, 0, 0));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
 TEST_F(CreateFileTest, BadInputGivesWin32Errors) {
     const std::string longName(256, 'n');
     const struct {

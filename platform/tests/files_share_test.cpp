@@ -56,6 +56,25 @@ TEST_P(ShareModeTest, BetweenTwoProcesses) {
     EXPECT_EQ(inChildProcess([&] { return tryOpen(path, c.secondAccess, c.secondShare); }), c.expected);
 }
 
+// The probe answers as the open would, here and in another process, and leaves no registration behind.
+TEST_P(ShareModeTest, AProbeAnswersAsTheOpenWould) {
+    const ShareCase c = GetParam();
+    write("f", "data");
+    const std::string path = suite("f");
+    const auto probe = [&]() -> DWORD {
+        const bool granted = velmora::canOpenExisting(path.c_str(), c.secondAccess, c.secondShare, 0);
+        return granted == (GetLastError() == ERROR_SUCCESS) ? GetLastError() : 0xBAD;
+    };
+    {
+        Handle first(
+            CreateFileA(path.c_str(), c.firstAccess, c.firstShare, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(first.valid()) << GetLastError();
+        EXPECT_EQ(probe(), c.expected);
+        EXPECT_EQ(inChildProcess(probe), c.expected);
+    }
+    EXPECT_EQ(tryOpen(path, GENERIC_ALL, 0), ERROR_SUCCESS);
+}
+
 INSTANTIATE_TEST_SUITE_P(Grid, ShareModeTest, ::testing::ValuesIn(kShareGrid));
 
 using ShareLifetimeTest = FileTest;
@@ -235,14 +254,16 @@ TEST_F(DeleteOnCloseTest, TheLastHandleInAnotherProcessDeletes) {
     EXPECT_FALSE(exists("f"));
 }
 
-TEST_F(DeleteOnCloseTest, ARenamedFileIsStillDeleted) {
+TEST_F(DeleteOnCloseTest, ARenamedFileIsStillDeletedAndAnotherFileUnderItsOldNameStays) {
     write("f", "data");
     Handle h(CreateFileA(suite("f").c_str(), R, SR | SD, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE,
                          nullptr));
     ASSERT_TRUE(h.valid());
     std::filesystem::rename(native("f"), native("g"));
+    write("f", "another");
     h.close();
     EXPECT_FALSE(exists("g"));
+    EXPECT_EQ(read("f"), "another");
 }
 
 }  // namespace

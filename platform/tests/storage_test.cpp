@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/attributes.h"
 #include "platform/entry.h"
 #include "platform/process.h"
+#include "platform/shortnames.h"
 #include "platform/storage.h"
 
 namespace fs = std::filesystem;
@@ -110,6 +112,37 @@ TEST(Entry, EachKindIsWhatThePathNamesItselfNeverWhatALinkPointsTo) {
     EXPECT_EQ(entryOf(folder.string()).inode, static_cast<std::uint64_t>(st.st_ino));
     // Suite paths name the same entry.
     EXPECT_EQ(entryOf("Z:" + (folder / "file").string()).kind, EntryKind::File);
+}
+
+// As the file calls take a name: a short name stands for its long one; followed, a name is found exactly
+// when GetFileAttributesA finds it.
+TEST(Entry, FileEntriesTakeShortNamesAndFollowLinksWhenAsked) {
+    const fs::path folder = scratch("file-entries");
+    std::ofstream(folder / "a rather long name.txt") << "12345";
+    fs::create_directory(folder / "dir");
+    fs::create_symlink(folder / "a rather long name.txt", folder / "link");
+    fs::create_symlink(folder / "gone", folder / "dangling");
+    char shortName[1024] = {};
+    ASSERT_GT(GetShortPathNameA((folder / "a rather long name.txt").c_str(), shortName, sizeof shortName),
+              0u);
+    ASSERT_NE(std::string(shortName).find('~'), std::string::npos);
+    EXPECT_EQ(entryOf(shortName).kind, EntryKind::Missing);
+    EXPECT_EQ(fileEntryOf(shortName).kind, EntryKind::File);
+    EXPECT_EQ(fileEntryOf(shortName).size, 5u);
+    EXPECT_EQ(fileEntryOf((folder / "dangling").string()).kind, EntryKind::Link);  // the name is taken
+    EXPECT_EQ(fileEntryOf((folder / "link").string(), true).kind, EntryKind::File);
+    const std::string paths[] = {shortName,
+                                 (folder / "a rather long name.txt").string(),
+                                 (folder / "a rather long name.txt/").string(),
+                                 (folder / "dir").string(),
+                                 (folder / "dir/").string(),
+                                 (folder / "link").string(),
+                                 (folder / "dangling").string(),
+                                 (folder / "missing").string()};
+    for (const std::string& path : paths)
+        EXPECT_EQ(fileEntryOf(path, true).kind != EntryKind::Missing,
+                  GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            << path;
 }
 
 }  // namespace

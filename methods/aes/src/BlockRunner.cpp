@@ -11,8 +11,12 @@ BlockRunner::BlockRunner(const RijndaelCipher& cipher, std::span<std::uint8_t> d
       m_path(RijndaelCipher::fastestPath()),
       m_pieces((data.size() + kPieceBytes - 1) / kPieceBytes),
       m_done(m_pieces, false) {
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
-    const std::size_t helpers = std::min<std::size_t>(cores - 1, m_pieces / 2);  // small runs: no threads
+    // Small runs get no threads, and do not ask for the cores either: the count reads a system file.
+    const std::size_t wanted = m_pieces / 2;
+    const std::size_t helpers =
+        wanted == 0
+            ? 0
+            : std::min<std::size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u) - 1, wanted);
     for (std::size_t i = 0; i < helpers; ++i) m_helpers.emplace_back([this] { helper(); });
 }
 

@@ -10,7 +10,7 @@
 #include "argon/HexText.h"
 #include "argon/MethodClass.h"
 #include "argon/MethodErrors.h"
-#include "platform/attributes.h"
+#include "platform/entry.h"
 #include "runtime/text.h"
 
 namespace velmora::ageseal {
@@ -135,7 +135,8 @@ bool Main::DecryptFile(std::u16string& SourceFile, std::u16string& DestFile, std
 
 bool Main::FileExist(std::u16string& FileName) {
     if (FileName.empty()) return false;
-    return GetFileAttributesA(toUtf8(FileName).c_str()) != INVALID_FILE_ATTRIBUTES;
+    // Whether its length can be read: what the name leads to exists. No attribute is wanted here.
+    return fileEntryOf(toUtf8(FileName), true).kind != EntryKind::Missing;
 }
 
 }  // namespace velmora::ageseal

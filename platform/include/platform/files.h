@@ -103,6 +103,14 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
 
+namespace velmora {
+// Whether CreateFileA(lpFileName, dwDesiredAccess, dwShareMode, nullptr, OPEN_EXISTING, dwFlagsAndAttributes,
+// nullptr) would give a handle now, with the last error it would set (ERROR_SUCCESS when it would): the
+// same opening and share-mode checks, without registering a handle that is closed again at once. For
+// questions such as "can the file be opened for reading". FILE_FLAG_DELETE_ON_CLOSE is not asked for.
+bool canOpenExisting(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, DWORD dwFlagsAndAttributes);
+}  // namespace velmora
+
 // Reads up to nNumberOfBytesToRead bytes; fewer only at the end of the file (0 there, and still TRUE).
 // ERROR_ACCESS_DENIED without read access; ERROR_INVALID_HANDLE for a closed or foreign handle.
 BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,

@@ -10,6 +10,7 @@
 #include "eventloop.h"
 #include "platform/messagebox.h"
 #include "platform/queue.h"
+#include "ui/GuiOnDemand.h"
 #include "ui/application.h"
 
 namespace velmora {
@@ -148,6 +149,8 @@ bool onGuiThread() noexcept {
 
 bool headlessServer() noexcept {
     GuiApplication* app = GuiApplication::current();
+    // Asked before a window opens: a server whose GUI waits for its first need has it now.
+    if (!app) app = GuiOnDemand::startWaiting();
     return app && app->headless();
 }
 

@@ -11,7 +11,8 @@ bool guiApplicationRunning() noexcept;
 bool onGuiThread() noexcept;
 
 // True in a server whose windows nobody can see (no display, or a platform that shows nothing): it opens
-// no dialogs, and its message boxes go to standard error answered with their default button.
+// no dialogs, and its message boxes go to standard error answered with their default button. A server
+// whose GUI is made on demand (GuiOnDemand.h) makes it when asked.
 bool headlessServer() noexcept;
 
 }  // namespace velmora
