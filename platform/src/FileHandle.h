@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "CloseBehind.h"
 #include "ShareLock.h"
 #include "UniqueFd.h"
 #include "platform/files.h"
@@ -21,7 +22,10 @@ class FileHandle : public HandleObject {
           m_openedDeleteOnClose(deleteOnClose) {}
     // The share registration goes first: as the last open it may still need the descriptor to find the
     // file it deletes on close.
-    ~FileHandle() override { m_share.release(m_fd.get(), m_nativePath); }
+    // A file deleted by this close is freed on another thread, which takes that cost off the caller.
+    ~FileHandle() override {
+        if (m_share.release(m_fd.get(), m_nativePath)) closeBehind(std::move(m_fd));
+    }
 
     int fd() const { return m_fd.get(); }
     const std::string& nativePath() const { return m_nativePath; }

@@ -101,6 +101,7 @@ bool ReplacementFile::checkDestination(std::string_view suitePath) {
 
 bool ReplacementFile::adopt(int fd, std::string temporary) {
     m_fd = fd;
+    m_written = 0;
     m_unnamed = temporary.empty();
     m_temporary = std::move(temporary);
     if (m_targetExists && ::fchmod(m_fd, m_targetMode) != 0) return fail(errno);
@@ -122,7 +123,7 @@ bool ReplacementFile::write(std::span<const std::uint8_t> data) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
-    const off_t before = ::lseek(m_fd, 0, SEEK_CUR);
+    const off_t before = m_written;
     while (!data.empty()) {
         const ssize_t written = ::write(m_fd, data.data(), data.size());
         if (written < 0) {
@@ -130,12 +131,13 @@ bool ReplacementFile::write(std::span<const std::uint8_t> data) {
             return fail(errno);
         }
         data = data.subspan(static_cast<std::size_t>(written));
+        m_written += written;
     }
     // Writeback starts at every few MiB rather than all at commit: the disk works while the caller
     // computes the next bytes, and commit's flush waits only for the rest. A hint: failures do not count.
     constexpr off_t kWritebackStep = 8 << 20;
-    const off_t after = ::lseek(m_fd, 0, SEEK_CUR);
-    if (before >= 0 && after / kWritebackStep != before / kWritebackStep)
+    const off_t after = m_written;
+    if (after / kWritebackStep != before / kWritebackStep)
         ::sync_file_range(m_fd, before / kWritebackStep * kWritebackStep, 0, SYNC_FILE_RANGE_WRITE);
     return true;
 }
@@ -160,6 +162,7 @@ bool ReplacementFile::commit() {
     std::swap(handed->m_target, m_target);
     std::swap(handed->m_temporary, m_temporary);
     std::swap(handed->m_fd, m_fd);
+    std::swap(handed->m_written, m_written);
     std::swap(handed->m_unnamed, m_unnamed);
     std::swap(handed->m_targetExists, m_targetExists);
     std::swap(handed->m_targetMode, m_targetMode);

@@ -249,22 +249,20 @@ bool sameEntry(const struct stat& a, const struct stat& b) {
 }
 
 // Unlinks the file behind dataFd, if its path (openedPath, as a rule, or the one /proc gives) still names
-// that very file.
-void unlinkOpenFile(int dataFd, const std::string& openedPath) {
+// that very file; true when it did.
+bool unlinkOpenFile(int dataFd, const std::string& openedPath) {
     struct stat open {
     }, named{};
-    if (fstat(dataFd, &open) != 0) return;
-    if (!openedPath.empty() && lstat(openedPath.c_str(), &named) == 0 && sameEntry(open, named)) {
-        unlink(openedPath.c_str());
-        return;
-    }
+    if (fstat(dataFd, &open) != 0) return false;
+    if (!openedPath.empty() && lstat(openedPath.c_str(), &named) == 0 && sameEntry(open, named))
+        return unlink(openedPath.c_str()) == 0;
     char link[64];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", dataFd);
     char path[4097];
     const ssize_t length = readlink(link, path, sizeof path - 1);
-    if (length <= 0) return;
+    if (length <= 0) return false;
     path[length] = '\0';
-    if (lstat(path, &named) == 0 && sameEntry(open, named)) unlink(path);
+    return lstat(path, &named) == 0 && sameEntry(open, named) && unlink(path) == 0;
 }
 
 }  // namespace
@@ -312,8 +310,9 @@ DWORD ShareLock::setDeleteOnClose(bool on) {
     return ERROR_SUCCESS;
 }
 
-void ShareLock::release(int dataFd, const std::string& openedPath) {
-    if (!m_lock) return;
+bool ShareLock::release(int dataFd, const std::string& openedPath) {
+    if (!m_lock) return false;
+    bool unlinked = false;
     const int lock = m_lock.get();
     if (!m_deleteOnClose && !marked(lock, m_slot)) {
         // Nothing to delete: a mark set from now on comes with a delete-on-close open that outlives this one.
@@ -322,12 +321,13 @@ void ShareLock::release(int dataFd, const std::string& openedPath) {
         Gate gate(lock, m_slot);
         lockRange(lock, F_UNLCK, m_slot + kFirstMember, kMemberBytes);
         if (isFree(lock, m_slot + kFirstMember, kMemberBytes) && (m_deleteOnClose || marked(lock, m_slot))) {
-            if (dataFd >= 0) unlinkOpenFile(dataFd, openedPath);
+            if (dataFd >= 0) unlinked = unlinkOpenFile(dataFd, openedPath);
             setMark(lock, m_slot, 0);
         }
     }
     keepSpare(std::move(m_lockPath), std::move(m_lock));
     m_lock.reset();
+    return unlinked;
 }
 
 DWORD withShareAccess(const struct stat& file, unsigned access, unsigned share,

@@ -35,8 +35,9 @@ class ShareLock {
 
     // Ends the registration. When it was the file's last open and a delete-on-close open was among them,
     // unlinks the file dataFd refers to (when dataFd >= 0): at openedPath, the name it was opened by, when
-    // that still names it (asked first: finding a descriptor's name through /proc costs far more).
-    void release(int dataFd, const std::string& openedPath = {});
+    // that still names it (asked first: finding a descriptor's name through /proc costs far more). True
+    // when it unlinked the file.
+    bool release(int dataFd, const std::string& openedPath = {});
 
   private:
     UniqueFd m_lock;

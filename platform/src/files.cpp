@@ -129,8 +129,12 @@ bool applyAttributes(int fd, const struct stat& st, DWORD attributes, bool creat
     return !(attributes & kStoredAttributes) || writeStoredAttributes({fd, nullptr}, attributes);
 }
 
-void adviseCache(int fd, DWORD flags) {
-    if (flags & FILE_FLAG_SEQUENTIAL_SCAN) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+// Hints for reading ahead. A file that the kernel's first readahead window already covers gets nothing
+// from the sequential one.
+void adviseCache(int fd, const struct stat& st, DWORD flags) {
+    constexpr off_t kFirstReadahead = 128 << 10;
+    if ((flags & FILE_FLAG_SEQUENTIAL_SCAN) && st.st_size > kFirstReadahead)
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     if (flags & FILE_FLAG_RANDOM_ACCESS) posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
 }
 
@@ -222,7 +226,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
         // Of the flags F_SETFL changes, the open set only O_NONBLOCK: clearing them all clears that, in one
         // call.
         fcntl(fd, F_SETFL, 0);
-        adviseCache(fd, dwFlagsAndAttributes);
+        adviseCache(fd, st, dwFlagsAndAttributes);
     }
 
     // A link's handle takes part in sharing and deletion, but moves no data.

@@ -2,6 +2,9 @@
 #include <fcntl.h>
 #include <signal.h>
 
+#include <chrono>
+#include <thread>
+
 #include "FileTestSupport.h"
 
 namespace {
@@ -252,6 +255,30 @@ TEST_F(DeleteOnCloseTest, TheLastHandleInAnotherProcessDeletes) {
     EXPECT_TRUE(exists("f"));
     holder.close();
     EXPECT_FALSE(exists("f"));
+}
+
+// The name goes at the close; the descriptor, whose last close frees the file, goes on another thread, a
+// batch at a time (of 16 at most, which may wait for the process's end).
+TEST_F(DeleteOnCloseTest, DescriptorsOfDeletedFilesDoNotPileUp) {
+    const auto openDescriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator{});
+    };
+    const auto before = openDescriptors();
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        Handle h(
+            CreateFileA(suite(name).c_str(), W, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        ASSERT_TRUE(h.valid());
+        h.close();
+        EXPECT_FALSE(exists(name));
+    }
+    // Bounded: the closing thread is given time, not a moment.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    constexpr long kMostWaiting = 16 + 1;  // and the lock file's spare descriptor
+    while (openDescriptors() > before + kMostWaiting && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_LE(openDescriptors(), before + kMostWaiting);
 }
 
 TEST_F(DeleteOnCloseTest, ARenamedFileIsStillDeletedAndAnotherFileUnderItsOldNameStays) {

@@ -11,6 +11,8 @@
 // Calls return false and set the last error on failure, as the file calls do.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -63,6 +65,7 @@ class ReplacementFile {
     std::string m_target;     // native path
     std::string m_temporary;  // named staging only
     int m_fd = -1;
+    off_t m_written = 0;  // where the next write goes: only this object writes the staged file
     bool m_unnamed = false;
     bool m_targetExists = false;
     unsigned m_targetMode = 0;
