@@ -75,6 +75,7 @@ Connection::Connection(int fd, Role role, const ClassTable* classes, pid_t serve
 
 Connection::~Connection() {
     closeWith({}, false);
+    reportPostFailure();
 }
 
 // ---- calls going out
@@ -102,7 +103,10 @@ ObjectRef Connection::create(std::u16string_view classId, std::chrono::milliseco
 Variant Connection::call(std::uint32_t objectId, std::u16string_view name, InvokeKind kind,
                          std::span<Variant> args) {
     const auto keepAlive = shared_from_this();
-    if (!isOpen()) raiseUnavailable();
+    if (!isOpen()) {
+        raisePostFailure();
+        raiseUnavailable();
+    }
     const std::uint32_t callId = ++m_lastCallId;
     send(wire::CallFrame{callId, objectId, kind, std::u16string(name), {args.begin(), args.end()}});
     wire::ReplyFrame reply = awaitReply(callId, std::nullopt);
@@ -118,6 +122,25 @@ Variant Connection::call(std::uint32_t objectId, std::u16string_view name, Invok
         args[position] = std::move(arg);
     }
     return std::move(value.result);
+}
+
+void Connection::post(std::uint32_t objectId, std::u16string_view name, InvokeKind kind,
+                      std::span<const Variant> args) {
+    const auto keepAlive = shared_from_this();
+    const std::uint32_t callId = ++m_lastCallId;
+    send(wire::CallFrame{callId, objectId, kind, std::u16string(name), {args.begin(), args.end()}, true});
+    m_postsInFlight.push_back(callId);
+    // What arrived while the send waited for room (failures of earlier posts) is taken in now.
+    while (isOpen() && handleOne(0, false)) {
+    }
+}
+
+void Connection::raisePostFailure() {
+    if (!m_postFailure) return;
+    wire::ErrorReply failure = std::move(*m_postFailure);
+    m_postFailure.reset();
+    throw RuntimeError(failure.number, std::move(failure.description), std::move(failure.source),
+                       std::move(failure.helpFile), failure.helpContext);
 }
 
 void Connection::advise(std::uint32_t objectId, const ObjectRef& sink) noexcept {
@@ -180,10 +203,38 @@ void Connection::rollBackExports() noexcept {
 
 int Connection::writeAll(std::span<const std::uint8_t> data) noexcept {
     while (!data.empty()) {
-        const ssize_t written = ::send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
+        const ssize_t written = ::send(m_fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (written > 0) {
+            data = data.subspan(static_cast<std::size_t>(written));
+            continue;
+        }
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return written < 0 ? errno : EPIPE;
-        data = data.subspan(static_cast<std::size_t>(written));
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (const int error = awaitWritable()) return error;
+            continue;
+        }
+        return written < 0 ? errno : EPIPE;
+    }
+    return 0;
+}
+
+// The peer is not taking input. A client also takes in what the peer sends meanwhile: a server answering
+// failed posts may itself be waiting for room, and then neither side would ever go on. The frames wait in
+// the input until this side next handles frames.
+int Connection::awaitWritable() noexcept {
+    const bool takeInput = m_role == Role::Client;
+    pollfd watch{m_fd, static_cast<short>(POLLOUT | (takeInput ? POLLIN : 0)), 0};
+    if (::poll(&watch, 1, -1) < 0) return errno == EINTR ? 0 : errno;
+    if (!takeInput || !(watch.revents & POLLIN)) return 0;
+    try {
+        const std::size_t old = m_input.size();
+        m_input.resize(old + kReadChunk);
+        const ssize_t got = ::recv(m_fd, m_input.data() + old, kReadChunk, MSG_DONTWAIT);
+        m_input.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
+        if (got == 0) return EPIPE;
+        if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return errno;
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
     }
     return 0;
 }
@@ -193,32 +244,40 @@ int Connection::writeAll(std::span<const std::uint8_t> data) noexcept {
 wire::ReplyFrame Connection::awaitReply(std::uint32_t callId,
                                         std::optional<std::chrono::steady_clock::time_point> deadline) {
     ActivityScope waiting(*this, callId);
-    while (!m_reply || m_reply->callId != callId) {
-        if (!isOpen()) raiseUnavailable();
-        int timeoutMs = -1;
-        if (deadline) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                *deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) {
-                closeWith("no reply in time", true);
-                raiseUnavailable();
+    try {
+        while (!m_reply || m_reply->callId != callId) {
+            if (!isOpen()) raiseUnavailable();
+            int timeoutMs = -1;
+            if (deadline) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    *deadline - std::chrono::steady_clock::now());
+                if (left.count() <= 0) {
+                    closeWith("no reply in time", true);
+                    raiseUnavailable();
+                }
+                timeoutMs = static_cast<int>(left.count()) + 1;
             }
-            timeoutMs = static_cast<int>(left.count()) + 1;
+            handleOne(timeoutMs);
         }
-        handleOne(timeoutMs);
+    } catch (const RuntimeError&) {
+        raisePostFailure();
+        throw;
     }
     wire::ReplyFrame reply = std::move(*m_reply);
     m_reply.reset();
+    // Every post before this call is done now. One that failed comes first: its caller would have stopped
+    // there.
+    raisePostFailure();
     return reply;
 }
 
-// Handles the next frame, reading (and waiting up to timeoutMs) when none is complete yet. A bad frame or
-// a lost peer closes the connection. Returns whether a frame was handled.
-bool Connection::handleOne(int timeoutMs) {
+// Handles the next frame, reading (and waiting up to timeoutMs) when none is complete yet and mayRead
+// allows. A bad frame or a lost peer closes the connection. Returns whether a frame was handled.
+bool Connection::handleOne(int timeoutMs, bool mayRead) {
     try {
         std::optional<wire::Frame> frame = nextFrame();
         while (!frame && isOpen()) {
-            if (!readInput(timeoutMs)) return false;
+            if (!mayRead || !readInput(timeoutMs)) return false;
             frame = nextFrame();
         }
         if (!frame) return false;
@@ -235,27 +294,39 @@ bool Connection::handleOne(int timeoutMs) {
 bool Connection::serve(int timeoutMs) {
     if (!isOpen()) return false;
     if (handleOne(timeoutMs)) {
-        // Everything that has arrived, without waiting for more.
-        while (isOpen() && handleOne(0)) {
+        // Everything that came with that read. More input wakes the caller's loop again, so reading until
+        // nothing is left would only cost a system call that finds nothing.
+        while (isOpen() && handleOne(0, false)) {
         }
     }
     closeIfIdle();
     return isOpen();
 }
 
+// A wait without end is the read itself, one system call; only a bounded wait polls first.
 bool Connection::readInput(int timeoutMs) {
-    pollfd watch{m_fd, POLLIN, 0};
-    const int ready = ::poll(&watch, 1, timeoutMs);
-    if (ready < 0 && errno != EINTR) throw PeerGone{std::string("poll failed: ") + std::strerror(errno)};
-    if (ready <= 0) return false;
+    if (timeoutMs > 0) {
+        pollfd watch{m_fd, POLLIN, 0};
+        const int ready = ::poll(&watch, 1, timeoutMs);
+        if (ready < 0 && errno != EINTR) throw PeerGone{std::string("poll failed: ") + std::strerror(errno)};
+        if (ready <= 0) return false;
+    }
     const std::size_t old = m_input.size();
     m_input.resize(old + kReadChunk);
-    const ssize_t got = ::recv(m_fd, m_input.data() + old, kReadChunk, MSG_DONTWAIT);
+    const ssize_t got = ::recv(m_fd, m_input.data() + old, kReadChunk, timeoutMs < 0 ? 0 : MSG_DONTWAIT);
+    const int error = errno;
     m_input.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
+    if (got > 0) return true;
     if (got == 0) throw PeerGone{"the peer closed the connection"};
-    if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-        throw PeerGone{std::string("read failed: ") + std::strerror(errno)};
-    return true;
+    if (error == EAGAIN || error == EWOULDBLOCK) {
+        // A socket set not to block: the wait without end is a poll after all.
+        pollfd watch{m_fd, POLLIN, 0};
+        if (timeoutMs < 0 && ::poll(&watch, 1, -1) < 0 && errno != EINTR)
+            throw PeerGone{std::string("poll failed: ") + std::strerror(errno)};
+        return false;
+    }
+    if (error == EINTR) return false;
+    throw PeerGone{std::string("read failed: ") + std::strerror(error)};
 }
 
 std::optional<wire::Frame> Connection::nextFrame() {
@@ -302,9 +373,14 @@ void Connection::serveCall(wire::CallFrame& call) {
     const ObjectRef target = exported(call.objectId);
     ActivityScope serving(*this, 0);
     wire::ReplyFrame reply{call.callId, {}};
-    // Only the arguments the callee changed travel back.
-    const std::vector<Variant> before = call.args;
     try {
+        if (call.post) {
+            // Nobody waits for a post that went well.
+            target->invoke(call.name, call.kind, call.args);
+            return;
+        }
+        // Only the arguments the callee changed travel back.
+        const std::vector<Variant> before = call.args;
         wire::ValueReply value{target->invoke(call.name, call.kind, call.args), {}};
         for (std::size_t i = 0; i < call.args.size(); ++i)
             if (!(call.args[i] == before[i]))
@@ -366,6 +442,16 @@ void Connection::sendReply(wire::ReplyFrame reply) noexcept {
 }
 
 void Connection::acceptReply(wire::ReplyFrame& reply) {
+    // The peer serves frames in order: every post sent before the call answered here is done.
+    while (!m_postsInFlight.empty() && m_postsInFlight.front() < reply.callId) m_postsInFlight.pop_front();
+    if (!m_postsInFlight.empty() && m_postsInFlight.front() == reply.callId) {
+        m_postsInFlight.pop_front();
+        auto* failure = std::get_if<wire::ErrorReply>(&reply.outcome);
+        if (!failure) throw wire::WireError("a post answered with a value");
+        // The first failure is the one its caller would have stopped at; what follows came of going on.
+        if (!m_postFailure) m_postFailure = std::move(*failure);
+        return;
+    }
     // Calls nest strictly: only the innermost waiting call can be answered.
     if (m_activity.empty() || m_activity.back() != reply.callId || m_reply)
         throw wire::WireError("a reply to no waiting call");
@@ -480,7 +566,32 @@ bool Connection::isIdle() const noexcept {
 }
 
 void Connection::closeIfIdle() noexcept {
-    if (isOpen() && isIdle()) close();
+    if (!isOpen() || !isIdle() || m_settling) return;
+    if (!m_postsInFlight.empty()) settlePosts();
+    close();
+}
+
+// The last object went with posts whose end is not known. The peer ends the connection once it has served
+// them and the releases after them; their failures arrive before that.
+void Connection::settlePosts() noexcept {
+    m_settling = true;
+    try {
+        while (isOpen()) handleOne(-1);
+    } catch (...) {
+    }
+    m_settling = false;
+    reportPostFailure();
+}
+
+// A post's failure with no caller left to raise it to goes where the connection reports its faults.
+void Connection::reportPostFailure() noexcept {
+    if (!m_postFailure) return;
+    try {
+        std::fprintf(stderr, "component call failed after its caller went on: %s (error %d)\n",
+                     toUtf8(m_postFailure->description).c_str(), m_postFailure->number);
+    } catch (...) {
+    }
+    m_postFailure.reset();
 }
 
 void Connection::closeWith(const std::string& reason, bool fault) noexcept {
@@ -491,7 +602,8 @@ void Connection::closeWith(const std::string& reason, bool fault) noexcept {
     m_fd = -1;
     m_fault = fault;
     if (fault) std::fprintf(stderr, "component connection closed: %s\n", reason.c_str());
-    m_imports.clear();  // proxies stay with their holders and report 462 from now on
+    m_imports.clear();        // proxies stay with their holders and report 462 from now on
+    m_postsInFlight.clear();  // their end is not known and never will be
     m_exportIds.clear();
     auto released = std::move(m_exports);
     m_exports.clear();

@@ -3,6 +3,11 @@
 // them and serves calls on its own. Calls are synchronous; while a call waits for its reply, calls coming
 // back (events, callbacks on objects passed along) are served on the same thread, nested in the wait.
 //
+// A put that has nothing to tell its caller but a failure may be posted instead: sent in order with the
+// other calls, without waiting. Its failure is raised by the next call on the connection that waits, and a
+// connection that ends with posts outstanding first waits for the peer to end it, so no failure goes
+// unseen.
+//
 // A connection is used by one thread. It closes when the peer hangs up, when a frame breaks the format
 // (the peer cannot be trusted any more), and when it has nothing left to do: a client's once it holds no
 // proxy, a server's once the client has released every object it was given. Closing releases every
@@ -13,6 +18,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <span>
@@ -53,6 +59,13 @@ class Connection final : public std::enable_shared_from_this<Connection>, privat
     ObjectRef create(std::u16string_view classId, std::chrono::milliseconds timeout);
     // A member call on an object of the peer; by-reference arguments come back into args.
     Variant call(std::uint32_t objectId, std::u16string_view name, InvokeKind kind, std::span<Variant> args);
+    // Whether a put may be posted now: only while the peer holds none of this side's objects, so that
+    // nothing can call back into this process while it runs.
+    bool canPost() const noexcept { return isOpen() && m_exports.empty(); }
+    // A call nobody waits for: it changes no argument and returns nothing; 462 when the peer is gone. If
+    // it fails over there, the next call that waits raises the failure (the first, when several did).
+    void post(std::uint32_t objectId, std::u16string_view name, InvokeKind kind,
+              std::span<const Variant> args);
     // Asks the peer to send the object's events to sink. Nothing is reported back: an object without
     // events simply sends none.
     void advise(std::uint32_t objectId, const ObjectRef& sink) noexcept;
@@ -83,11 +96,15 @@ class Connection final : public std::enable_shared_from_this<Connection>, privat
     void send(const wire::Frame& frame);
     void rollBackExports() noexcept;
     int writeAll(std::span<const std::uint8_t> data) noexcept;  // 0 or the errno of the failure
+    int awaitWritable() noexcept;
+    void raisePostFailure();
+    void settlePosts() noexcept;
+    void reportPostFailure() noexcept;
     wire::ReplyFrame awaitReply(std::uint32_t callId,
                                 std::optional<std::chrono::steady_clock::time_point> deadline);
     bool readInput(int timeoutMs);
     std::optional<wire::Frame> nextFrame();
-    bool handleOne(int timeoutMs);
+    bool handleOne(int timeoutMs, bool mayRead = true);
     void dispatch(wire::Frame& frame);
     void serveCall(wire::CallFrame& call);
     void serveCreate(const wire::CreateFrame& create);
@@ -127,6 +144,10 @@ class Connection final : public std::enable_shared_from_this<Connection>, privat
     std::vector<Activity> m_activity;
     std::optional<wire::ReplyFrame> m_reply;
     std::uint32_t m_lastCallId = 0;
+
+    std::deque<std::uint32_t> m_postsInFlight;      // call ids of posts not known to be done, oldest first
+    std::optional<wire::ErrorReply> m_postFailure;  // the first failure of a post, until it is raised
+    bool m_settling = false;
 };
 
 }  // namespace velmora

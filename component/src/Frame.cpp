@@ -12,12 +12,13 @@ constexpr std::uint8_t kValueOutcome = 0;
 constexpr std::uint8_t kErrorOutcome = 1;
 
 FrameKind kindOf(const Frame& frame) {
-    return std::visit(Overloaded{[](const CallFrame&) { return FrameKind::Call; },
-                                 [](const ReplyFrame&) { return FrameKind::Reply; },
-                                 [](const ReleaseFrame&) { return FrameKind::Release; },
-                                 [](const CreateFrame&) { return FrameKind::Create; },
-                                 [](const AdviseFrame&) { return FrameKind::Advise; }},
-                      frame);
+    return std::visit(
+        Overloaded{[](const CallFrame& call) { return call.post ? FrameKind::Post : FrameKind::Call; },
+                   [](const ReplyFrame&) { return FrameKind::Reply; },
+                   [](const ReleaseFrame&) { return FrameKind::Release; },
+                   [](const CreateFrame&) { return FrameKind::Create; },
+                   [](const AdviseFrame&) { return FrameKind::Advise; }},
+        frame);
 }
 
 void encodeBody(WireWriter& out, const Frame& frame, ObjectMarshal& marshal) {
@@ -119,6 +120,11 @@ Frame decodeBody(FrameKind kind, WireReader& in, ObjectMarshal& marshal) {
     switch (kind) {
         case FrameKind::Call:
             return decodeCall(in, values);
+        case FrameKind::Post: {
+            CallFrame post = decodeCall(in, values);
+            post.post = true;
+            return post;
+        }
         case FrameKind::Reply:
             return decodeReply(in, values);
         case FrameKind::Release: {
@@ -170,7 +176,7 @@ Frame decodeFrame(std::span<const std::uint8_t> payload, ClassCatalog& catalog) 
     if (in.u8() != kVersion) throw WireError("unsupported frame version");
     const std::uint8_t kind = in.u8();
     if (kind < static_cast<std::uint8_t>(FrameKind::Call) ||
-        kind > static_cast<std::uint8_t>(FrameKind::Advise))
+        kind > static_cast<std::uint8_t>(FrameKind::Post))
         throw WireError("unknown frame kind");
     const std::uint16_t classCount = in.u16();
     if (classCount > kMaxClassesPerFrame) throw WireError("too many class descriptions");

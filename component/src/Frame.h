@@ -22,6 +22,7 @@ struct CallFrame {
     InvokeKind kind = InvokeMethod;
     std::u16string name;
     std::vector<Variant> args;
+    bool post = false;  // answered only when it fails: its caller does not wait for it
 };
 
 struct ErrorReply {

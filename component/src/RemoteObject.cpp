@@ -41,6 +41,30 @@ Variant RemoteObject::invoke(std::u16string_view name, InvokeKind kind, std::spa
     return m_connection->call(m_id, name, kind, args);
 }
 
+bool RemoteObject::postLet(std::u16string_view name, std::span<const Variant> args) {
+    if (!mayPost(name, args)) return false;
+    m_connection->post(m_id, name, InvokePropertyLet, args);
+    return true;
+}
+
+// A let has nothing to tell its caller but a failure of the member itself when it hands the member exactly
+// its parameters, by value, each already of its declared type (so no conversion can fail over there), and
+// none of them an object or an array (an object could be called back while the let runs).
+bool RemoteObject::mayPost(std::u16string_view name, std::span<const Variant> args) const {
+    if (!m_described || !m_connection->canPost()) return false;
+    const MemberInfo* member = m_class->find(name, InvokePropertyLet);
+    if (!member || member->params.size() != args.size()) return false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const Variant& arg = args[i];
+        const ParamInfo& param = member->params[i];
+        if (param.byRef || param.type.isArray || arg.isArray() || arg.type() == VarType::Object ||
+            arg.isMissing())
+            return false;
+        if (param.type.type != arg.type() && param.type.type != VarType::Variant) return false;
+    }
+    return true;
+}
+
 bool RemoteObject::hasMember(std::u16string_view name, InvokeKind kind) const {
     return !m_described || m_class->find(name, kind) != nullptr;
 }

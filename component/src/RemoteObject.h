@@ -1,7 +1,7 @@
 // The stand-in for an object that lives in the other process of a connection: every late-bound call
 // travels there, and TypeName and member lookups are answered from the class description that came
-// with the first reference. Events of the remote object reach sinks connected here: the first request
-// for this object's event source asks the peer to forward them.
+// with the first reference. Events of the remote object reach sinks connected here: the first
+// request for this object's event source asks the peer to forward them.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,9 @@ class RemoteObject final : public ComObject {
 
     const ClassInfo& classInfo() const override { return *m_class; }
     Variant invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args) override;
+    // A property let its caller does not wait for (see Connection::post), when nothing can come back from
+    // it but a failure of the member; false when it has to be an ordinary call.
+    bool postLet(std::u16string_view name, std::span<const Variant> args);
     std::u16string typeName() const override { return m_class->name(); }
     // An object without a member table may take any call, as a sink without one takes every event.
     bool hasMember(std::u16string_view name, InvokeKind kind) const override;
@@ -41,6 +44,7 @@ class RemoteObject final : public ComObject {
 
   private:
     bool raisesEvents() const noexcept;
+    bool mayPost(std::u16string_view name, std::span<const Variant> args) const;
 
     std::shared_ptr<Connection> m_connection;
     std::uint32_t m_id;

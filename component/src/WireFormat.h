@@ -12,6 +12,7 @@
 //   Release objectId:u32  count:u32       (no reply: the peer has dropped count references)
 //   Create  callId:u32  classId:text      (answered by a Reply whose result is the new object)
 //   Advise  objectId:u32  sink:variant    (no reply: connect the sink to the object's events)
+//   Post    as Call                       (answered only by an error Reply, when the member fails)
 //
 // Text is a u32 byte count and UTF-8, generalised so that an unpaired surrogate of the UTF-16 original
 // survives the trip. A variant is its VarType number (with vbArray for arrays) and its value; arrays
@@ -40,7 +41,7 @@ constexpr std::uint16_t kMaxClassesPerFrame = 1024;
 // Elements of arrays other than byte arrays, over a whole frame.
 constexpr std::size_t kMaxArrayItems = 1u << 20;
 
-enum class FrameKind : std::uint8_t { Call = 1, Reply = 2, Release = 3, Create = 4, Advise = 5 };
+enum class FrameKind : std::uint8_t { Call = 1, Reply = 2, Release = 3, Create = 4, Advise = 5, Post = 6 };
 
 enum class ObjectOwner : std::uint8_t { Nothing = 0, Sender = 1, Receiver = 2 };
 

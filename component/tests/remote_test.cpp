@@ -170,6 +170,61 @@ TEST_F(OutOfProcess, CallsCarryValuesAndByReferenceArgumentsBothWays) {
     EXPECT_EQ(getProperty(tally, u"Total").toLong(), 16);  // the connection survived every error
 }
 
+// Lets the caller does not wait for, as a progress window's status per file.
+TEST_F(OutOfProcess, PostedLetsArriveInOrderAndAFailureComesWithTheNextCallThatWaits) {
+    const ObjectRef tally = newTally();
+    for (std::int32_t i = 1; i <= 2000; ++i) postProperty(tally, u"Total", i);
+    EXPECT_EQ(getProperty(tally, u"Total").toLong(), 2000);
+
+    // The member refuses one; the caller went on, and hears of it once, with its next call that waits.
+    postProperty(tally, u"Total", -1);
+    postProperty(tally, u"Total", 7);
+    try {
+        getProperty(tally, u"Total");
+        ADD_FAILURE();
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), 380);
+        EXPECT_EQ(error.source(), u"Tally:Total");
+    }
+    EXPECT_EQ(getProperty(tally, u"Total").toLong(), 7);
+
+    // Refusals by the thousand fill the socket with their answers while the caller still sends: neither
+    // side may wait for the other for ever.
+    for (std::int32_t i = 1; i <= 5000; ++i) postProperty(tally, u"Total", -i);
+    EXPECT_EQ(errorNumberOf([&] { call(tally, u"Echo", 1); }), 380);
+    EXPECT_EQ(getProperty(tally, u"Total").toLong(), 7);
+
+    // What only the far side could refuse later waits as ever: a value the member would convert, and any
+    // let while the server holds an object of ours (it could call back during the let).
+    EXPECT_EQ(errorNumberOf([&] { postProperty(tally, u"Total", u"many"); }), err::TypeMismatch);
+    Recorder listener;
+    setProperty(tally, u"Listener", listener.sink());
+    EXPECT_EQ(errorNumberOf([&] { postProperty(tally, u"Total", -1); }), 380);
+}
+
+// A failure nobody is left to hear of, as the last object goes, is still reported.
+TEST_F(OutOfProcess, APostedFailureOutstandingAtTheLastReleaseIsReported) {
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t client = fork();
+    if (client == 0) {
+        close(output[0]);
+        dup2(output[1], STDERR_FILENO);
+        {
+            const ObjectRef tally = newTally();
+            postProperty(tally, u"Total", -3);
+        }
+        _exit(0);
+    }
+    close(output[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+    close(output[0]);
+    EXPECT_EQ(exitStatusOf(client), 0);
+    EXPECT_NE(text.find("Invalid property value (error 380)"), std::string::npos) << text;
+}
+
 TEST_F(OutOfProcess, ObjectReferencesCrossInBothDirections) {
     const ObjectRef tally = newTally();
     letProperty(tally, u"Total", 4);
@@ -250,6 +305,7 @@ TEST_F(OutOfProcess, AKilledServerTurnsLaterCallsInto462) {
     const pid_t server = serverProcessOf(tally);
     ASSERT_EQ(kill(server, SIGKILL), 0);
     ASSERT_TRUE(endsInTime(server));
+    EXPECT_EQ(errorNumberOf([&] { postProperty(tally, u"Total", 4); }), err::RemoteServerUnavailable);
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             getProperty(tally, u"Total");

@@ -158,7 +158,7 @@ void CipherForm::addHelpTopic(std::int32_t topicId) {
 
 void CipherForm::createEngine() {
     m_client = makeObject<EngineClient>(
-        [this](std::int32_t percent) { letProperty(m_progress, u"value", percent); },
+        [this](std::int32_t percent) { postProperty(m_progress, u"value", percent); },
         [this](std::int32_t number, const std::u16string& description, const std::u16string& source) {
             logError(description, number, source);
         });
@@ -196,8 +196,10 @@ void CipherForm::startProgress(const std::u16string& caption) {
          std::int32_t{100}, kFileCopyClip, false, true);
 }
 
+// The window's updates are not waited for: a folder of small files writes one a file, and the window
+// shows the latest with its next frame anyway.
 void CipherForm::setStatus(const std::u16string& text) {
-    letProperty(m_progress, u"StatusText", text);
+    postProperty(m_progress, u"StatusText", text);
 }
 
 namespace {

@@ -46,13 +46,13 @@ frmProgressBar* ProgressObject::window() const {
 void ProgressObject::setMax(std::int32_t max) {
     if (!m_initialised || max < 0 || max <= m_min) return;
     m_max = max;
-    if (frmProgressBar* form = window()) form->ProgressBar1->setMax(max);
+    if (frmProgressBar* form = window()) form->setMax(max);
 }
 
 void ProgressObject::setMin(std::int32_t min) {
     if (!m_initialised || min < 0 || min >= m_max) return;
     m_min = min;
-    if (frmProgressBar* form = window()) form->ProgressBar1->setMin(min);
+    if (frmProgressBar* form = window()) form->setMin(min);
 }
 
 void ProgressObject::setValue(std::int32_t value) {

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
+#include <utility>
 
 #include "progress/mAnimation.h"
 #include "runtime/Error.h"
@@ -33,6 +35,8 @@ void frmProgressBar::setKeepAlive(KeepAlive make) {
 frmProgressBar::frmProgressBar() : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName("frmProgressBar");
     setAttribute(Qt::WA_DeleteOnClose);
+    m_frame.setSingleShot(true);
+    connect(&m_frame, &QTimer::timeout, this, &frmProgressBar::showFrame);
     build();
     if (keepAliveMaker()) m_keepAlive = keepAliveMaker()();
 }
@@ -103,22 +107,31 @@ void frmProgressBar::setAlwaysOnTop(bool onTop) {
 }
 
 std::u16string frmProgressBar::Task() const {
-    return lblProgressStatus->text().toStdU16String();
+    return (m_task ? *m_task : lblProgressStatus->text()).toStdU16String();
 }
 
 void frmProgressBar::setTask(const std::u16string& strTask) {
-    lblProgressStatus->setText(QString::fromStdU16String(strTask));
-    // Painted at once, but at most once a display frame: a client writing a status per small file
-    // would otherwise wait for a paint per write; the writes in between paint with the next pass.
-    if (!m_taskPainted.isValid() || m_taskPainted.elapsed() >= kFrameMs) {
-        lblProgressStatus->repaint();
-        m_taskPainted.start();
-    } else {
-        lblProgressStatus->update();
-    }
+    m_task = QString::fromStdU16String(strTask);
+    scheduleFrame();
+}
+
+// The first write after a quiet spell shows at once (with the next pass of the event loop); writes that
+// follow within a frame wait for the next one.
+void frmProgressBar::scheduleFrame() {
+    if (m_frame.isActive()) return;
+    const qint64 since = m_shown.isValid() ? m_shown.elapsed() : kFrameMs;
+    m_frame.start(static_cast<int>(std::max<qint64>(0, kFrameMs - since)));
+}
+
+void frmProgressBar::showFrame() {
+    m_frame.stop();
+    if (m_task) lblProgressStatus->setText(*std::exchange(m_task, std::nullopt));
+    if (m_value) ProgressBar1->setValue(*std::exchange(m_value, std::nullopt));
+    m_shown.start();
 }
 
 void frmProgressBar::AddValue(std::int32_t lgnAddAmount) {
+    showFrame();
     std::int32_t sum = 0;
     if (__builtin_add_overflow(ProgressBar1->Value(), lgnAddAmount, &sum)) velmora::raise(err::Overflow);
     if (sum >= ProgressBar1->Max()) {
@@ -130,12 +143,24 @@ void frmProgressBar::AddValue(std::int32_t lgnAddAmount) {
 }
 
 std::int32_t frmProgressBar::value() const {
-    return ProgressBar1->Value();
+    return m_value ? *m_value : ProgressBar1->Value();
 }
 
 void frmProgressBar::setValue(std::int32_t lngValue) {
     // The maximum itself never shows: a full bar comes only from AddValue, which closes the window.
-    if (lngValue >= 0 && lngValue < ProgressBar1->Max()) ProgressBar1->setValue(lngValue);
+    if (lngValue < 0 || lngValue >= ProgressBar1->Max()) return;
+    m_value = lngValue;
+    scheduleFrame();
+}
+
+void frmProgressBar::setMin(std::int32_t min) {
+    showFrame();
+    ProgressBar1->setMin(min);
+}
+
+void frmProgressBar::setMax(std::int32_t max) {
+    showFrame();
+    ProgressBar1->setMax(max);
 }
 
 void frmProgressBar::Unload() {
@@ -144,6 +169,7 @@ void frmProgressBar::Unload() {
 
 void frmProgressBar::closeEvent(QCloseEvent* event) {
     m_unloaded = true;
+    m_frame.stop();
     Animation1->Close();
     m_enhanced.reset();
     m_keepAlive.reset();

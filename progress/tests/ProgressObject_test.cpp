@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <chrono>
+#include <string>
 
 #include "component/calls.h"
 #include "platform/library.h"
@@ -13,6 +14,7 @@
 #include "progress/ProgressObject.h"
 #include "progress/mAnimation.h"
 #include "runtime/Error.h"
+#include "runtime/text.h"
 #include "testsupport/GuiTest.h"
 #include "ui/WindowHandles.h"
 #include "ui/windows.h"
@@ -41,6 +43,10 @@ class Progress : public test::GuiTest {
     }
     frmProgressBar& form() { return *object->window(); }
     std::int32_t bar() { return form().ProgressBar1->Value(); }
+    // Lets the window show what was written, as its next frame does.
+    void showFrame() {
+        ASSERT_TRUE(test::processUntil([&] { return !object->window() || !form().framePending(); }));
+    }
     // The window is gone once its deferred deletion has run.
     static bool gone(HWND hWnd) {
         return test::processUntil([&] { return !IsWindow(hWnd); });
@@ -152,27 +158,60 @@ TEST_F(Progress, RangeWritesOutsideTheirConditionsAreIgnored) {
 TEST_F(Progress, ValueMovesTheBarOnlyInsideTheRangeAndOnlyWhenItChanged) {
     initialize();
     object->setValue(50);
+    showFrame();
     EXPECT_EQ(bar(), 50);
     // An unchanged value is not passed on: the bar keeps what it shows.
     form().ProgressBar1->setValue(10);
     object->setValue(50);
+    showFrame();
     EXPECT_EQ(bar(), 10);
     object->setValue(100);  // the maximum does not fill the bar
+    showFrame();
     EXPECT_EQ(bar(), 10);
     EXPECT_EQ(object->value(), 100);
     object->setValue(-1);
+    showFrame();
     EXPECT_EQ(bar(), 10);
     EXPECT_EQ(object->value(), -1);
     object->setValue(99);
+    showFrame();
     EXPECT_EQ(bar(), 99);
+}
+
+// A client writing per small file: everything reads back at once, the window shows the latest with its
+// next frame, and a range change or AddValue works from the latest value, never a stale one.
+TEST_F(Progress, WritesReadBackAtOnceAndTheWindowShowsTheLatestWithItsNextFrame) {
+    initialize();
+    for (int i = 1; i <= 300; ++i) {
+        object->setStatusText(u"file " + fromUtf8(std::to_string(i)));
+        object->setValue(i % 90);
+    }
+    EXPECT_EQ(object->StatusText(), u"file 300");
+    EXPECT_EQ(form().Task(), u"file 300");
+    EXPECT_EQ(form().value(), 300 % 90);
+    showFrame();
+    EXPECT_EQ(form().lblProgressStatus->text(), "file 300");
+    EXPECT_EQ(bar(), 300 % 90);
+
+    object->setValue(60);
+    object->setMax(50);  // the 60 was shown on the old range first
+    EXPECT_EQ(bar(), 60);
+    object->setMax(100);
+    object->setValue(20);
+    std::int32_t step = 30;
+    object->AddValue(step);
+    EXPECT_EQ(bar(), 50);
+    EXPECT_EQ(object->value(), 50);
 }
 
 TEST_F(Progress, StatusTextAndCaptionReachTheWindowOnlyWhenTheyChange) {
     initialize(u"Encrypting");
     object->setStatusText(u"file1.txt");
+    showFrame();
     EXPECT_EQ(form().lblProgressStatus->text(), "file1.txt");
     form().lblProgressStatus->setText("changed behind its back");
     object->setStatusText(u"file1.txt");
+    showFrame();
     EXPECT_EQ(form().lblProgressStatus->text(), "changed behind its back");
 
     object->setFormCation(u"");
@@ -284,6 +323,7 @@ TEST_F(Progress, AnAnimationValueOutsideTheClipIdentifiersNeverCrashesTheServer)
         // Still answering (a new value each round: the object keeps its value through Terminate).
         const std::int32_t answer = 10 + ++round;
         object->setValue(answer);
+        showFrame();
         EXPECT_EQ(form().ProgressBar1->Value(), answer);
         object->Terminate();
         const auto shown = messages.messages();
@@ -336,6 +376,7 @@ TEST_F(Progress, ScreenshotWithTheFileCopyClipMidRun) {
     initialize(u"Encrypting", 0, 100, FileCopy);
     object->setStatusText(u"Z:\\home\\user\\Documents\\report.odt");
     object->setValue(45);
+    showFrame();
     AnimationControl& clip = *form().Animation1;
     clip.Stop();
     clip.Play(1, 8, 8);  // frame 8 of 17: the sheet at the top of its arc

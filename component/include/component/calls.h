@@ -23,6 +23,13 @@ namespace velmora {
 Variant callByName(const ObjectRef& target, std::u16string_view name, InvokeKind kind,
                    std::span<Variant> args);
 
+// A property let whose caller does not wait for it to be done, for updates nothing reads back at once (a
+// progress window's status line). Into a server process it is sent in order with every other call and
+// the caller goes on; a failure of the member is raised by the next call on that connection that waits.
+// Wherever waiting keeps a meaning (an object of this process, an object or a value the member converts
+// or may change, a peer holding objects of ours that it could call back) it is an ordinary let.
+void postByName(const ObjectRef& target, std::u16string_view name, std::span<Variant> args);
+
 // Marks a typed C++ variable as passed by reference: the callee's assignment is converted back into it.
 // (Lvalue Variants are always passed by reference.)
 template <class T>
@@ -88,6 +95,13 @@ Variant getProperty(const Ref<T>& target, std::u16string_view name, A&&... index
 template <class T, class... A>
 void letProperty(const Ref<T>& target, std::u16string_view name, A&&... indexThenValue) {
     invokeWith(target, name, InvokePropertyLet, std::forward<A>(indexThenValue)...);
+}
+
+template <class T, class... A>
+void postProperty(const Ref<T>& target, std::u16string_view name, A&&... indexThenValue) {
+    std::array<Variant, sizeof...(A)> packed{packArgument(std::forward<A>(indexThenValue))...};
+    postByName(ObjectRef(target), name, packed);
+    unpackArguments(packed, std::forward<A>(indexThenValue)...);
 }
 
 template <class T, class... A>

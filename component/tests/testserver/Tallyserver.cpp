@@ -36,7 +36,11 @@ class Tally : public Dispatchable<Tally> {
     EventSource* events() noexcept override { return &m_events; }
 
     std::int32_t total() const { return m_total; }
-    void setTotal(std::int32_t value) { m_total = value; }
+    // A count: a negative total is refused (as a member's own validation refuses a value).
+    void setTotal(std::int32_t value) {
+        if (value < 0) raise(380, u"Invalid property value", u"Tally:Total");
+        m_total = value;
+    }
 
     // Adds Step, hands the new total back through Value and announces it; a sink may change the
     // announced total, and what it sets is kept.

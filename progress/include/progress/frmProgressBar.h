@@ -1,14 +1,20 @@
 // frmProgressBar: the progress window. ProgressObject loads it with BeginControl and drives it through
 // Task, value, AddValue, CanCancel and AlwaysOnTop. Closing it (Unload, AddValue reaching the maximum, or
 // the title bar) unloads it for good: the widget deletes itself, and a later Initialize loads a new one.
+//
+// Task and value are read back at once but shown with the window's next frame, at most one a display
+// frame: a client writing them per small file would otherwise have the window paint (and wait for the
+// display) once a write. The frame always shows the latest values.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "progress/EnhancedForm.h"
 #include "ui/AnimationControl.h"
@@ -40,6 +46,11 @@ class frmProgressBar : public QWidget {
     void AddValue(std::int32_t lgnAddAmount);
     std::int32_t value() const;
     void setValue(std::int32_t lngValue);
+    // The bar's range; what the bar is still to show is shown first, as it was written before.
+    void setMin(std::int32_t min);
+    void setMax(std::int32_t max);
+    // Whether written values wait for the next frame (tests and the server's own checks).
+    bool framePending() const noexcept { return m_frame.isActive(); }
 
     // Closes the window; it goes away with the next pass of the event loop.
     void Unload();
@@ -57,11 +68,16 @@ class frmProgressBar : public QWidget {
   private:
     void place(QWidget* control, int left, int top, int width, int height);
     void build();
+    void scheduleFrame();
+    void showFrame();
 
     std::unique_ptr<EnhancedForm> m_enhanced;
     std::shared_ptr<void> m_keepAlive;
     bool m_unloaded = false;
-    QElapsedTimer m_taskPainted;
+    std::optional<QString> m_task;        // written, not shown yet
+    std::optional<std::int32_t> m_value;  // likewise
+    QTimer m_frame;
+    QElapsedTimer m_shown;
 };
 
 }  // namespace velmora
