@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Shredwell: %s\n", app.noDisplayReason().c_str());
         return 1;
     }
+    app.connectSessionBusAhead();  // the window shows on every run
     // The window hides while the erase runs; that is no reason to end.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     try {

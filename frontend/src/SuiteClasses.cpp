@@ -48,12 +48,15 @@ void setComponentDirectory(std::string folder) {
     directorySetting() = std::move(folder);
 }
 
+bool opensDialog(const std::vector<std::u16string>& arguments) {
+    return arguments.size() >= 2 && (arguments[0] == u"/e" || arguments[0] == u"/d" || arguments[0] == u"/v");
+}
+
 void startServers(const std::vector<std::u16string>& arguments) {
     std::vector<std::u16string_view>& wanted = serversWanted();
     wanted = {kLogServer};
-    // The switch and a path: a dialog, whose load creates the progress object.
-    if (arguments.size() >= 2 && (arguments[0] == u"/e" || arguments[0] == u"/d" || arguments[0] == u"/v"))
-        wanted.push_back(kProgressServer);
+    // A dialog's load creates the progress object.
+    if (opensDialog(arguments)) wanted.push_back(kProgressServer);
     startServersAhead(wanted);
 }
 

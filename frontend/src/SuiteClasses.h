@@ -8,6 +8,10 @@
 
 namespace velmora::SuiteClasses {
 
+// Whether a run with these process arguments (argv without the program) opens a dialog: a switch the
+// start routine knows and a path.
+bool opensDialog(const std::vector<std::u16string>& arguments);
+
 // Starts the servers a run with these process arguments (argv without the program) will create objects
 // of, so that they come up while the program does: the log server always, the progress server when the
 // arguments open a dialog. Only servers already registered; ensureRegistered starts the others once it

@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     mCommandLine::setProcessArguments(argc, argv);
     // The servers come up beside the program's own start, not one after the other inside it; those the
     // run never took end with it.
-    SuiteClasses::startServers(processArguments(argc, argv));
+    const std::vector<std::u16string> arguments = processArguments(argc, argv);
+    SuiteClasses::startServers(arguments);
     struct EndUnusedServers {
         ~EndUnusedServers() { endServersAhead(); }
     } endUnusedServers;
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Sealdesk: %s\n", app.noDisplayReason().c_str());
         return 1;
     }
+    if (SuiteClasses::opensDialog(arguments)) app.connectSessionBusAhead();
     // The shared objects go before the application object their windows need, on every way out: left to
     // the static destructors they outlived it and freed what it had already freed.
     struct ReleaseShared {

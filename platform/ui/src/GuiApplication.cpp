@@ -1,5 +1,6 @@
 #include "ui/GuiApplication.h"
 
+#include <QDBusConnection>
 #include <QThread>
 #include <atomic>
 #include <cstdlib>
@@ -113,10 +114,20 @@ GuiApplication::GuiApplication(int& argc, char** argv, Screen screen)
 }
 
 GuiApplication::~GuiApplication() {
+    // The bus belongs to the application object: its connection is made before the object goes.
+    if (m_busConnecting.joinable()) m_busConnecting.join();
     setMessageQueueHook(g_previousHook);
     if (g_ownPresenter) setMessageBoxPresenter({});
     g_current.store(nullptr, std::memory_order_release);
     m_state.reset();  // timers and window records go before Qt does
+}
+
+void GuiApplication::connectSessionBusAhead() {
+    const QString platform = platformName();
+    if (!m_displayOpened || platform == QStringLiteral("offscreen") ||
+        platform == QStringLiteral("minimal") || m_busConnecting.joinable())
+        return;
+    m_busConnecting = std::thread([] { QDBusConnection::sessionBus(); });
 }
 
 GuiApplication* GuiApplication::current() noexcept {

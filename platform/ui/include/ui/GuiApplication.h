@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace velmora {
 
@@ -42,12 +43,20 @@ class GuiApplication : public QApplication {
 
     UiState& state() noexcept { return *m_state; }
 
+    // Connects to the session bus now, on a thread of its own, for the accessibility bridge that the
+    // first window starts and waits for. With no session bus running (a virtual display, an X session
+    // without one) that connection first starts a bus, which the window then no longer waits for. For a
+    // program about to show a window: one that shows none never needs the bus. Nothing on a screen
+    // nobody sees.
+    void connectSessionBusAhead();
+
   private:
     std::string m_platformSetting;  // QT_QPA_PLATFORM as the environment had it
     std::string m_tried;            // the displays tried before the offscreen last resort
     bool m_displayOpened = true;
     bool m_headless = false;
     std::unique_ptr<UiState> m_state;
+    std::thread m_busConnecting;
 };
 
 }  // namespace velmora
