@@ -216,7 +216,8 @@ void EraseProcedure::eraseFileNow(const std::u16string& path, const EntryInfo& e
 
 void EraseProcedure::announce() {
     const std::u16string title = getProperty(m_objects.file, u"Title").toString();
-    letProperty(m_objects.progress, u"StatusText", u"Shredwell " + title);
+    // Not waited for: a folder of small files writes one a file, and the window shows the latest anyway.
+    postProperty(m_objects.progress, u"StatusText", u"Shredwell " + title);
 }
 
 void EraseProcedure::wipeSelected(std::int16_t passes, const EntryInfo& before) {

@@ -199,7 +199,7 @@ void frmMain::objFile_Progress(std::int16_t percent) {
 }
 
 void frmMain::showProgress(std::int32_t percent) {
-    if (m_objProgress) letProperty(m_objProgress, u"value", percent);
+    if (m_objProgress) postProperty(m_objProgress, u"value", percent);
 }
 
 void frmMain::Button1_Click(int index) {

@@ -1,5 +1,5 @@
-// Progress values on their way to a window in another process, one synchronous call per value: a folder
-// of small files would make thousands a second, and the window would spend its time answering instead of
+// Progress values on their way to a window in another process, one call per value: a folder of small
+// files would make thousands a second, and the window would spend its time reading them instead of
 // painting. Values are coalesced: a value the window already shows is dropped; the first value and every
 // full 100 pass at once; others at most once per kInterval, the latest each time. flush() passes the one
 // still held back (a run that ends short of 100).
