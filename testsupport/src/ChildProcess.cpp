@@ -1,6 +1,7 @@
 // Child programs with their output captured through a pipe, and what tests ask about processes.
 #include "testsupport/ChildProcess.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,7 +72,9 @@ ProgramOutput runProgram(const std::string& path, const std::vector<std::string>
 ProgramOutput runProgram(const std::string& path, const std::vector<std::string>& args,
                          const ProgramOptions& options) {
     int fds[2];
-    if (pipe(fds) != 0) return {};
+    // Close-on-exec: a child another thread starts meanwhile must not keep this pipe open, or the read
+    // below would wait for that child to end too. The copies made onto the child's output keep theirs.
+    if (pipe2(fds, O_CLOEXEC) != 0) return {};
     const pid_t child = spawn(path, args, options, fds);
     close(fds[1]);
     ProgramOutput out;

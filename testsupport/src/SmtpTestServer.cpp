@@ -1,6 +1,7 @@
 // The test SMTP server as a child process: its port comes back on the first line it prints.
 #include "testsupport/SmtpTestServer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -35,7 +36,8 @@ SmtpTestServer::SmtpTestServer(std::vector<std::string> options) {
     }
     m_dir = pattern;
     int fds[2];
-    if (pipe(fds) != 0) return;
+    // Close-on-exec, as every pipe a test makes while other threads may start children.
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
     std::vector<std::string> words{VELMORA_SYSTEM_PYTHON, VELMORA_SMTPSERVER_SCRIPT, "--dir", m_dir};
     words.insert(words.end(), options.begin(), options.end());
     const pid_t child = fork();
