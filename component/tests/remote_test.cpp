@@ -64,16 +64,6 @@ int exitStatusOf(pid_t child) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// Whether a process (not necessarily our child) ends within the safety time-out.
-bool endsInTime(pid_t process) {
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, process, 0));
-    if (pidfd < 0) return errno == ESRCH;
-    pollfd watch{pidfd, POLLIN, 0};
-    const bool ended = poll(&watch, 1, kExitTimeoutMs) == 1;
-    close(pidfd);
-    return ended;
-}
-
 bool isRunning(pid_t process) {
     const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, process, 0));
     if (pidfd < 0) return false;
@@ -292,7 +282,7 @@ TEST_F(OutOfProcess, OneServerPerClientThatEndsWithTheLastRelease) {
     second.reset();
     EXPECT_TRUE(isRunning(server));  // the child still holds it
     child.reset();
-    EXPECT_TRUE(endsInTime(server));
+    EXPECT_TRUE(velmora::test::processEnds(server));
 
     const ObjectRef again = newTally();
     EXPECT_NE(serverProcessOf(again), server);
@@ -304,7 +294,7 @@ TEST_F(OutOfProcess, AKilledServerTurnsLaterCallsInto462) {
     letProperty(tally, u"Total", 3);
     const pid_t server = serverProcessOf(tally);
     ASSERT_EQ(kill(server, SIGKILL), 0);
-    ASSERT_TRUE(endsInTime(server));
+    ASSERT_TRUE(velmora::test::processEnds(server));
     EXPECT_EQ(errorNumberOf([&] { postProperty(tally, u"Total", 4); }), err::RemoteServerUnavailable);
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
@@ -328,7 +318,7 @@ TEST_F(OutOfProcess, AServerKilledDuringACallEndsThatCallWith462) {
     // The server is inside Notify, waiting for us, when it dies.
     listener.action = [&](std::u16string_view, std::span<Variant>) {
         kill(server, SIGKILL);
-        ASSERT_TRUE(endsInTime(server));
+        ASSERT_TRUE(velmora::test::processEnds(server));
     };
     setProperty(tally, u"Listener", listener.sink());
     EXPECT_EQ(errorNumberOf([&] { call(tally, u"Notify", u"bye"); }), err::RemoteServerUnavailable);
@@ -357,7 +347,7 @@ TEST_F(OutOfProcess, AServerWhoseClientDiesEnds) {
     ASSERT_TRUE(isRunning(server));
     kill(client, SIGKILL);
     EXPECT_EQ(exitStatusOf(client), 128 + SIGKILL);
-    EXPECT_TRUE(endsInTime(server));
+    EXPECT_TRUE(velmora::test::processEnds(server));
 }
 
 TEST_F(OutOfProcess, GarbageOnTheSocketEndsOnlyThatConnection) {

@@ -2,9 +2,7 @@
 // process started ahead, a server nobody took ends when the run says so, and whatever goes wrong with a
 // start ahead leaves creation to fail or succeed exactly as it does without one.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -30,8 +28,6 @@ namespace {
 
 constexpr std::u16string_view kTally = u"Tallyserver.Tally";
 constexpr std::u16string_view kTallyOnly[] = {kTally};
-// A safety net only: every wait below ends by an event long before.
-constexpr int kExitTimeoutMs = 30000;
 
 // The server programs this process has started and that have not ended: its live children.
 std::vector<pid_t> liveChildren() {
@@ -45,15 +41,6 @@ std::vector<pid_t> liveChildren() {
         }
     }
     return children;
-}
-
-bool endsInTime(pid_t process) {
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, process, 0));
-    if (pidfd < 0) return errno == ESRCH;
-    pollfd watch{pidfd, POLLIN, 0};
-    const bool ended = poll(&watch, 1, kExitTimeoutMs) == 1;
-    close(pidfd);
-    return ended;
 }
 
 std::string tallyClassId() {
@@ -76,7 +63,7 @@ class ServersAhead : public ::testing::Test {
     void TearDown() override {
         const std::vector<pid_t> left = liveChildren();
         endServersAhead();
-        for (pid_t child : left) EXPECT_TRUE(endsInTime(child));
+        for (pid_t child : left) EXPECT_TRUE(velmora::test::processEnds(child));
     }
 };
 
@@ -101,7 +88,7 @@ TEST_F(ServersAhead, TheFirstCreationTakesTheServerStartedAheadAndItEndsWithItsL
     // Taken, it is an ordinary server: nothing keeps it once its objects are gone.
     first.reset();
     second.reset();
-    EXPECT_TRUE(endsInTime(started[0]));
+    EXPECT_TRUE(velmora::test::processEnds(started[0]));
 }
 
 TEST_F(ServersAhead, AServerNobodyTookEndsWhenTheRunIsDone) {
@@ -109,7 +96,7 @@ TEST_F(ServersAhead, AServerNobodyTookEndsWhenTheRunIsDone) {
     const std::vector<pid_t> started = liveChildren();
     ASSERT_EQ(started.size(), 1u);
     endServersAhead();
-    EXPECT_TRUE(endsInTime(started[0]));
+    EXPECT_TRUE(velmora::test::processEnds(started[0]));
 
     const ObjectRef tally = CreateObject(kTally);
     EXPECT_NE(serverProcessOf(tally), started[0]);
@@ -120,7 +107,7 @@ TEST_F(ServersAhead, AServerThatEndedBeforeItWasTakenIsStartedAfresh) {
     const std::vector<pid_t> started = liveChildren();
     ASSERT_EQ(started.size(), 1u);
     ASSERT_EQ(kill(started[0], SIGKILL), 0);
-    ASSERT_TRUE(endsInTime(started[0]));
+    ASSERT_TRUE(velmora::test::processEnds(started[0]));
 
     const ObjectRef tally = CreateObject(kTally);
     EXPECT_NE(serverProcessOf(tally), started[0]);
@@ -141,7 +128,7 @@ TEST_F(ServersAhead, CreationFollowsARegistrationChangedSinceTheStartAhead) {
     EXPECT_NE(serverProcessOf(tally), started[0]);
     EXPECT_EQ(liveChildren().size(), 2u);
     endServersAhead();  // the one started under the old registration was never taken
-    EXPECT_TRUE(endsInTime(started[0]));
+    EXPECT_TRUE(velmora::test::processEnds(started[0]));
     EXPECT_EQ(getProperty(tally, u"Total").toLong(), 0);
 }
 

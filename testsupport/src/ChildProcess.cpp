@@ -2,10 +2,13 @@
 #include "testsupport/ChildProcess.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -114,6 +117,15 @@ bool processRunning(pid_t process) {
     const auto close = stat.rfind(')');
     return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z' &&
            stat[close + 2] != 'X';
+}
+
+bool processEnds(pid_t process, std::chrono::milliseconds bound) {
+    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, process, 0));
+    if (pidfd < 0) return errno == ESRCH;
+    pollfd watch{pidfd, POLLIN, 0};
+    const bool ended = poll(&watch, 1, static_cast<int>(bound.count())) == 1;
+    close(pidfd);
+    return ended;
 }
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {

@@ -40,6 +40,8 @@ pid_t startProgram(const std::string& path, const std::vector<std::string>& args
 pid_t childProcessOf(pid_t parent, const std::string& program);
 // Whether the process still runs (one that ended and waits to be collected does not).
 bool processRunning(pid_t process);
+// Whether the process (not necessarily a child of this one) ends within bound; one already gone has.
+bool processEnds(pid_t process, std::chrono::milliseconds bound = std::chrono::seconds(30));
 // Polls done every 10 ms until it holds (true) or bound passes (false).
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds bound = std::chrono::seconds(10));
 
