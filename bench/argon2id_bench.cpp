@@ -48,9 +48,9 @@ void BM_Compress(benchmark::State& state) {
     static Argon2Block blocks[3];
     for (int i = 0; i < 384; ++i) blocks[i / 128].v[i % 128] = 0x9E3779B97F4A7C15u * (i + 1);
     for (auto _ : state) {
-        kernel.compress(blocks[0], blocks[1], blocks[2], true);
-        kernel.compress(blocks[1], blocks[2], blocks[0], true);
-        kernel.compress(blocks[2], blocks[0], blocks[1], true);
+        kernel.compress(blocks[0], blocks[1], blocks[2], true, nullptr);
+        kernel.compress(blocks[1], blocks[2], blocks[0], true, nullptr);
+        kernel.compress(blocks[2], blocks[0], blocks[1], true, nullptr);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 3);
 }

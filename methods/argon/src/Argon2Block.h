@@ -13,15 +13,25 @@ struct alignas(64) Argon2Block {
     std::uint64_t v[128];  // little-endian words
 };
 
-// next = G(prev, ref), or next ^= G(prev, ref) when xorInto (the later passes of version 1.3). ref may
-// be next itself.
-using Argon2Compress = void (*)(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next,
-                                bool xorInto);
+// Told the new block's first word as soon as the kernel has it, before the rest: the next block's
+// reference follows from that word, so its memory can be fetched meanwhile.
+struct Argon2Hint {
+    void (*firstWord)(const void* context, std::uint64_t word);
+    const void* context;
+};
 
-void argon2CompressPortable(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next, bool xorInto);
+// next = G(prev, ref), or next ^= G(prev, ref) when xorInto (the later passes of version 1.3); hint, if
+// any, is told next's first word early. ref may be next itself.
+using Argon2Compress = void (*)(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next,
+                                bool xorInto, const Argon2Hint* hint);
+
+void argon2CompressPortable(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next, bool xorInto,
+                            const Argon2Hint* hint);
 #if defined(__x86_64__)
-void argon2CompressSsse3(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next, bool xorInto);
-void argon2CompressAvx2(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next, bool xorInto);
+void argon2CompressSsse3(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next, bool xorInto,
+                         const Argon2Hint* hint);
+void argon2CompressAvx2(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next, bool xorInto,
+                        const Argon2Hint* hint);
 #endif
 
 }  // namespace velmora::argonbox

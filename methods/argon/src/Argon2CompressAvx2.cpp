@@ -90,7 +90,8 @@ AVX2 void permuteColumns(__m256i* y) {
 }  // namespace
 
 __attribute__((target("avx2"))) void argon2CompressAvx2(const Argon2Block& prev, const Argon2Block& ref,
-                                                        Argon2Block& next, bool xorInto) {
+                                                        Argon2Block& next, bool xorInto,
+                                                        const Argon2Hint* hint) {
     const auto* p = reinterpret_cast<const __m256i*>(prev.v);
     const auto* q = reinterpret_cast<const __m256i*>(ref.v);
     auto* n = reinterpret_cast<__m256i*>(next.v);
@@ -100,7 +101,11 @@ __attribute__((target("avx2"))) void argon2CompressAvx2(const Argon2Block& prev,
         kept[i] = xorInto ? _mm256_xor_si256(r[i], _mm256_load_si256(n + i)) : r[i];
     }
     for (int row = 0; row < 8; ++row) permuteRow(r + 4 * row);
-    for (int pair = 0; pair < 4; ++pair) permuteColumns(r + pair);
+    permuteColumns(r);
+    if (hint)
+        hint->firstWord(hint->context,
+                        static_cast<std::uint64_t>(_mm256_extract_epi64(_mm256_xor_si256(kept[0], r[0]), 0)));
+    for (int pair = 1; pair < 4; ++pair) permuteColumns(r + pair);
     for (int i = 0; i < 32; ++i) _mm256_store_si256(n + i, _mm256_xor_si256(kept[i], r[i]));
 }
 

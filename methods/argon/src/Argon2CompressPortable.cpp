@@ -41,13 +41,15 @@ template <int Stride>
 
 }  // namespace
 
-void argon2CompressPortable(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next,
-                            bool xorInto) {
+void argon2CompressPortable(const Argon2Block& prev, const Argon2Block& ref, Argon2Block& next, bool xorInto,
+                            const Argon2Hint* hint) {
     Argon2Block r, kept;
     for (int i = 0; i < 128; ++i) r.v[i] = prev.v[i] ^ ref.v[i];
     for (int i = 0; i < 128; ++i) kept.v[i] = xorInto ? r.v[i] ^ next.v[i] : r.v[i];
     for (int row = 0; row < 8; ++row) permute<2>(r.v + 16 * row);
-    for (int column = 0; column < 8; ++column) permute<16>(r.v + 2 * column);
+    permute<16>(r.v);
+    if (hint) hint->firstWord(hint->context, kept.v[0] ^ r.v[0]);
+    for (int column = 1; column < 8; ++column) permute<16>(r.v + 2 * column);
     for (int i = 0; i < 128; ++i) next.v[i] = kept.v[i] ^ r.v[i];
 }
 

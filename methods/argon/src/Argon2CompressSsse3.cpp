@@ -71,7 +71,8 @@ SSSE3 void permute(__m128i* x) {
 }  // namespace
 
 __attribute__((target("ssse3"))) void argon2CompressSsse3(const Argon2Block& prev, const Argon2Block& ref,
-                                                          Argon2Block& next, bool xorInto) {
+                                                          Argon2Block& next, bool xorInto,
+                                                          const Argon2Hint* hint) {
     const auto* p = reinterpret_cast<const __m128i*>(prev.v);
     const auto* q = reinterpret_cast<const __m128i*>(ref.v);
     auto* n = reinterpret_cast<__m128i*>(next.v);
@@ -81,7 +82,11 @@ __attribute__((target("ssse3"))) void argon2CompressSsse3(const Argon2Block& pre
         kept[i] = xorInto ? _mm_xor_si128(r[i], _mm_load_si128(n + i)) : r[i];
     }
     for (int row = 0; row < 8; ++row) permute<1>(r + 8 * row);
-    for (int column = 0; column < 8; ++column) permute<8>(r + column);
+    permute<8>(r);
+    if (hint)
+        hint->firstWord(hint->context,
+                        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_xor_si128(kept[0], r[0]))));
+    for (int column = 1; column < 8; ++column) permute<8>(r + column);
     for (int i = 0; i < 64; ++i) _mm_store_si128(n + i, _mm_xor_si128(kept[i], r[i]));
 }
 

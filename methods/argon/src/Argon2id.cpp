@@ -155,47 +155,67 @@ class Filling {
         return m_memory[lane * m_geometry.laneLength + m_geometry.laneLength - 1];
     }
 
-    // The first half of the first pass takes its references from a counter (data-independent, Argon2i's
-    // way), the rest from the previous block's first word (Argon2d's way).
+    // Where a segment's filling stands. Its reference words come from a counter in the first half of the
+    // first pass (data-independent, Argon2i's way), else from the previous block's first word (Argon2d's).
+    struct Segment {
+        std::uint32_t pass, slice, lane;
+        bool independent;
+        Argon2Block counter, addresses;
+        std::uint32_t upcoming;  // the index after the block being computed
+        const Filling* filling;
+    };
+
+    const Argon2Block& reference(const Segment& s, std::uint32_t index, std::uint64_t random) const {
+        const std::uint32_t refLane = s.pass == 0 && s.slice == 0
+                                          ? s.lane
+                                          : static_cast<std::uint32_t>((random >> 32) % m_geometry.lanes);
+        const std::uint32_t refIndex = referenceIndex(m_geometry, s.pass, s.slice, index,
+                                                      static_cast<std::uint32_t>(random), refLane == s.lane);
+        return m_memory[std::size_t{refLane} * m_geometry.laneLength + refIndex];
+    }
+
     void segment(std::uint32_t pass, std::uint32_t slice, std::uint32_t lane) {
-        const bool independent = pass == 0 && slice < kSyncPoints / 2;
-        Argon2Block counter{}, addresses{};
-        if (independent) {
+        Segment s{pass, slice, lane, pass == 0 && slice < kSyncPoints / 2, {}, {}, 0, this};
+        if (s.independent) {
             const std::uint64_t fields[] = {pass, lane, slice, m_geometry.memoryBlocks, m_geometry.passes,
                                             kType};
-            std::copy(std::begin(fields), std::end(fields), counter.v);
+            std::copy(std::begin(fields), std::end(fields), s.counter.v);
         }
         const std::uint32_t first = pass == 0 && slice == 0 ? 2 : 0;
-        if (independent && first != 0) nextAddresses(counter, addresses);
+        if (s.independent && first != 0) nextAddresses(s);
         Argon2Block* const own = m_memory + std::size_t{lane} * m_geometry.laneLength;
+        const Argon2Hint hint{fetchAhead, &s};
         std::uint32_t current = slice * m_geometry.segmentLength + first;
         for (std::uint32_t index = first; index < m_geometry.segmentLength; ++index, ++current) {
             const std::uint32_t previous = current == 0 ? m_geometry.laneLength - 1 : current - 1;
-            std::uint64_t random;
-            if (independent) {
-                if (index % kAddressesPerBlock == 0) nextAddresses(counter, addresses);
-                random = addresses.v[index % kAddressesPerBlock];
-            } else {
-                random = own[previous].v[0];
-            }
-            const std::uint32_t refLane = pass == 0 && slice == 0
-                                              ? lane
-                                              : static_cast<std::uint32_t>((random >> 32) % m_geometry.lanes);
-            const std::uint32_t refIndex = referenceIndex(
-                m_geometry, pass, slice, index, static_cast<std::uint32_t>(random), refLane == lane);
-            m_compress(own[previous], m_memory[std::size_t{refLane} * m_geometry.laneLength + refIndex],
-                       own[current], pass != 0);
+            if (s.independent && index % kAddressesPerBlock == 0) nextAddresses(s);
+            const std::uint64_t random =
+                s.independent ? s.addresses.v[index % kAddressesPerBlock] : own[previous].v[0];
+            s.upcoming = index + 1;
+            m_compress(own[previous], reference(s, index, random), own[current], pass != 0, &hint);
         }
     }
 
-    // The next 128 reference words: the counter block's count raised, G applied to it twice.
-    void nextAddresses(Argon2Block& counter, Argon2Block& addresses) const {
-        static const Argon2Block zero{};
-        ++counter.v[6];
-        m_compress(zero, counter, addresses, false);
-        m_compress(zero, addresses, addresses, false);
+    // A block's reference is read at random from memory far larger than the caches: the next block's is
+    // fetched while the kernel still works on this one, once the word it follows from is known.
+    static void fetchAhead(const void* segment, std::uint64_t firstWord) {
+        const Segment& s = *static_cast<const Segment*>(segment);
+        const std::uint32_t index = s.upcoming;
+        if (index >= s.filling->m_geometry.segmentLength ||
+            (s.independent && index % kAddressesPerBlock == 0))
+            return;
+        const std::uint64_t random = s.independent ? s.addresses.v[index % kAddressesPerBlock] : firstWord;
+        const auto* lines = reinterpret_cast<const char*>(&s.filling->reference(s, index, random));
+        for (std::size_t at = 0; at < kBlockBytes; at += 64) __builtin_prefetch(lines + at);
     }
 
+    // The next 128 reference words: the counter block's count raised, G applied to it twice.
+    void nextAddresses(Segment& s) const {
+        static const Argon2Block zero{};
+        ++s.counter.v[6];
+        m_compress(zero, s.counter, s.addresses, false, nullptr);
+        m_compress(zero, s.addresses, s.addresses, false, nullptr);
+    }
     const Geometry& m_geometry;
     Argon2Block* const m_memory;
     const Argon2Compress m_compress;
