@@ -42,6 +42,8 @@ class WindowProbe(threading.Thread):
 
     def run(self):
         d = display.Display(self.display_name)
+        gone = []  # errors of requests that reached the window after it went (it ends with its run)
+        d.set_error_handler(lambda err, request: gone.append(err))
         root = d.screen().root
         # The answer comes back to the root window, to those who listen to its structure (so the toolkit sends it).
         root.change_attributes(event_mask=X.StructureNotifyMask)
@@ -50,6 +52,10 @@ class WindowProbe(threading.Thread):
         end = time.monotonic() + self.bound
         while not self._halt.is_set() and time.monotonic() < end:
             now = time.monotonic()
+            if gone:
+                gone.clear()
+                window = None
+                sent.clear()
             try:
                 if window is None:
                     window = self._find(d)
@@ -67,8 +73,7 @@ class WindowProbe(threading.Thread):
                         self.pictures.add(hashlib.sha1(image.data).hexdigest())
                 d.flush()
             except error.XError:  # the window went with its run
-                window = None
-                sent.clear()
+                gone.append(None)
             deadline = now + INTERVAL
             while (left := deadline - time.monotonic()) > 0:
                 # Bytes to read need not make an event (a reply, an error): next_event would wait for one.

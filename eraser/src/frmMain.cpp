@@ -86,12 +86,18 @@ frmMain::frmMain(std::vector<std::u16string> arguments, ObjectRef helpTopics, QW
     m_lstItems->setObjectName("lstItems");
     m_lstItems->setSelectionMode(QAbstractItemView::NoSelection);
     m_lstItems->setFixedHeight(6 * m_lstItems->fontMetrics().height() + 8);
+    // A long path keeps both its start and its name in sight; the whole path is the item's tooltip and
+    // what a screen reader reads.
+    m_lstItems->setTextElideMode(Qt::ElideMiddle);
+    m_lstItems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     itemsLabel->setBuddy(m_lstItems);
     m_lstItems->setAccessibleName("Items to erase");  // a list is not named by its buddy
     const std::vector<NamedItem> items = namedItems(m_arguments, 1);
     if (items.empty()) m_lstItems->addItem("Nothing will be erased: no files or folders were given.");
-    for (const std::u16string& line : itemLines(items, kItemsShown))
-        m_lstItems->addItem(QString::fromStdU16String(line));
+    for (const std::u16string& line : itemLines(items, kItemsShown)) {
+        auto* item = new QListWidgetItem(QString::fromStdU16String(line), m_lstItems);
+        item->setToolTip(item->text());
+    }
 
     m_lblPass = new QLabel("pass(es)", this);
     m_lblPass->setObjectName("lblPass");

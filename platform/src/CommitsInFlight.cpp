@@ -1,5 +1,6 @@
 #include "platform/CommitsInFlight.h"
 
+#include <algorithm>
 #include <atomic>
 #include <system_error>
 
@@ -11,6 +12,9 @@ namespace {
 std::atomic<CommitsInFlight*> g_active{nullptr};
 // No Win32 error has this value: an outcome not known yet.
 constexpr DWORD kPendingOutcome = 0xFFFFFFFF;
+// Names that make a folder's flush worth starting before anyone waits for them: a flush per name would
+// cost a disk write and a worker's turn each, and the run asks for its oldest files some dozens later.
+constexpr std::size_t kNamesPerFlush = 16;
 }  // namespace
 
 CommitsInFlight::CommitsInFlight(std::size_t workers)
@@ -21,6 +25,7 @@ CommitsInFlight::~CommitsInFlight() {
     {
         std::unique_lock lock(m_mutex);
         m_done.wait(lock, [this] { return m_queue.empty() && m_idle == m_threads.size(); });
+        flushWaiting(lock);
         m_stop = true;
     }
     m_work.notify_all();
@@ -64,7 +69,19 @@ DWORD CommitsInFlight::finish(Ticket first, Ticket end) {
     if (end > m_outcomes.size()) end = m_outcomes.size();
     DWORD outcome = ERROR_SUCCESS;
     for (Ticket ticket = first; ticket < end; ++ticket) {
-        m_done.wait(lock, [&] { return m_outcomes[ticket] != kPendingOutcome; });
+        while (m_outcomes[ticket] == kPendingOutcome) {
+            const auto unflushed = m_unflushed.find(ticket);
+            if (unflushed == m_unflushed.end()) {
+                m_done.wait(lock);
+                continue;
+            }
+            // Named and waiting for its folder's flush: wanted now, so it begins now.
+            const std::string folder = unflushed->second;
+            const std::vector<Named>& waiting = m_folders[folder].waiting;
+            const auto name = std::find_if(waiting.begin(), waiting.end(),
+                                           [&](const Named& named) { return named.ticket == ticket; });
+            flushFolder(lock, folder, name->round);
+        }
         if (outcome == ERROR_SUCCESS) outcome = m_outcomes[ticket];
     }
     return outcome;
@@ -89,31 +106,51 @@ void CommitsInFlight::work() {
 void CommitsInFlight::commit(Pending pending) {
     const bool placed = pending.file->placeNow();
     const DWORD outcome = placed ? ERROR_SUCCESS : GetLastError();
-    if (placed) flushFolder(pending.file->folder());
+    const std::string folder = placed ? pending.file->folder() : std::string();
     pending.file.reset();
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    if (placed) return named(lock, pending.ticket, folder);
     m_outcomes[pending.ticket] = outcome;
     m_done.notify_all();
 }
 
-void CommitsInFlight::flushFolder(const std::string& folder) {
-    std::unique_lock lock(m_mutex);
+void CommitsInFlight::named(std::unique_lock<std::mutex>& lock, Ticket ticket, const std::string& folder) {
     FolderFlushes& flushes = m_folders[folder];
-    const std::uint64_t needed = flushes.begun + 1;  // one running now may have begun before our name
-    while (flushes.done < needed) {
+    flushes.waiting.push_back({ticket, flushes.begun + 1});  // one running now began before this name
+    m_unflushed.emplace(ticket, folder);
+    while (!flushes.running && flushes.waiting.size() >= kNamesPerFlush)
+        flushFolder(lock, folder, flushes.begun + 1);
+}
+
+void CommitsInFlight::flushFolder(std::unique_lock<std::mutex>& lock, std::string folder,
+                                  std::uint64_t round) {
+    FolderFlushes& flushes = m_folders[folder];
+    while (flushes.done < round) {
         if (flushes.running) {
             m_flushed.wait(lock);
             continue;
         }
         flushes.running = true;
-        const std::uint64_t round = ++flushes.begun;
+        const std::uint64_t begun = ++flushes.begun;
         lock.unlock();
         ReplacementFile::flushFolder(folder);
         lock.lock();
-        flushes.done = round;
+        flushes.done = begun;
         flushes.running = false;
+        std::erase_if(flushes.waiting, [&](const Named& name) {
+            if (name.round > begun) return false;
+            m_outcomes[name.ticket] = ERROR_SUCCESS;
+            m_unflushed.erase(name.ticket);
+            return true;
+        });
         m_flushed.notify_all();
+        m_done.notify_all();
     }
+}
+
+void CommitsInFlight::flushWaiting(std::unique_lock<std::mutex>& lock) {
+    for (auto& [folder, flushes] : m_folders)
+        if (!flushes.waiting.empty()) flushFolder(lock, folder, flushes.begun + 1);
 }
 
 }  // namespace velmora

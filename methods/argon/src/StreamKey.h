@@ -1,5 +1,5 @@
-// The secret stream's key: Argon2id version 1.3 with one lane (libsodium's crypto_pwhash) of the
-// password's UTF-8 bytes under the container's salt, operations limit and memory limit.
+// The secret stream's key: Argon2id version 1.3 with one lane of the password's UTF-8 bytes under the
+// container's salt, operations limit and memory limit, the same bytes as libsodium's crypto_pwhash.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,8 @@ namespace velmora::argonbox {
 
 constexpr std::size_t kKeyBytes = 32;  // crypto_secretstream_xchacha20poly1305_KEYBYTES
 
-// out.size() bytes of Argon2id; memoryBytes counts in whole KiB as libsodium does. Error 7 when the memory
-// cannot be had (or libsodium refuses the limits).
+// out.size() bytes of Argon2id; memoryBytes counts in whole KiB as libsodium does. Error 7, out zeroed,
+// when the memory cannot be had or the limits are outside libsodium's.
 void argon2id(std::span<std::uint8_t> out, std::span<const std::uint8_t> password,
               std::span<const std::uint8_t, kSaltBytes> salt, std::uint32_t opsLimit,
               std::uint64_t memoryBytes);

@@ -2,10 +2,11 @@
 // system's journal commits instead of waiting for one commit each. While an object of this class lives,
 // ReplacementFile::commit() on any thread hands its whole commit (the contents' flush and the name on one
 // worker thread, then the folder's flush) over and returns true at once; the caller learns each commit's
-// outcome from finish(). Workers that named files in the same folder share its flush: one that began
-// before a name was given never counts for that name, the next one does. The destructor waits until every
-// commit handed over is done, so once it returns everything is on disk or has failed and left nothing
-// behind.
+// outcome from finish(). The names given in one folder share its flushes: a flush that began before a
+// name was given never counts for that name, the next one does. A folder is flushed once several names
+// wait for it, or when finish() wants one of them, so one flush carries many names. A commit is done
+// only once its folder's flush is. The destructor waits until every commit handed over is done, so once
+// it returns everything is on disk or has failed and left nothing behind.
 //
 // A commit's place in line is its ticket: handedOver() before and after a call that commits tells the
 // caller which tickets that call made.
@@ -55,17 +56,27 @@ class CommitsInFlight {
         Ticket ticket;
         std::unique_ptr<ReplacementFile> file;
     };
-    void work();
-    // One file's commit on the calling thread, its outcome recorded under its ticket.
-    void commit(Pending pending);
-    // Returns once a flush of the folder that began after the call is done.
-    void flushFolder(const std::string& folder);
-
+    struct Named {
+        Ticket ticket;
+        std::uint64_t round;  // the first flush of its folder that counts for its name
+    };
     struct FolderFlushes {
         std::uint64_t begun = 0;
         std::uint64_t done = 0;
         bool running = false;
+        std::vector<Named> waiting;  // named, not flushed yet
     };
+
+    void work();
+    // One file's commit on the calling thread: its contents and name now, its folder's flush with others.
+    void commit(Pending pending);
+    // Records a named file; flushes its folder when enough names wait for it.
+    void named(std::unique_lock<std::mutex>& lock, Ticket ticket, const std::string& folder);
+    // Returns once the folder's flush `round` (or a later one) is done, with the lock held again; the
+    // files it counts for are done.
+    void flushFolder(std::unique_lock<std::mutex>& lock, std::string folder, std::uint64_t round);
+    // Flushes every folder that names still wait for.
+    void flushWaiting(std::unique_lock<std::mutex>& lock);
 
     const std::size_t m_workers;
     CommitsInFlight* m_previous;
@@ -74,6 +85,7 @@ class CommitsInFlight {
     std::condition_variable m_done;     // a commit ended
     std::condition_variable m_flushed;  // a folder's flush ended
     std::map<std::string, FolderFlushes> m_folders;
+    std::map<Ticket, std::string> m_unflushed;  // named files by ticket: the folder they wait for
     std::deque<Pending> m_queue;
     std::vector<DWORD> m_outcomes;  // by ticket; kPendingOutcome until done
     std::size_t m_idle = 0;
