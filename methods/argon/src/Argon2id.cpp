@@ -86,7 +86,7 @@ void storeBlock(std::span<std::uint8_t, kBlockBytes> bytes, const Argon2Block& b
 struct Geometry {
     std::uint32_t passes, lanes, segmentLength, laneLength, memoryBlocks;
 
-    Geometry(Argon2Cost cost)
+    explicit Geometry(Argon2Cost cost)
         : passes(cost.passes),
           lanes(cost.lanes),
           segmentLength(cost.memoryKiB / (kSyncPoints * cost.lanes)),
@@ -216,6 +216,7 @@ class Filling {
         m_compress(zero, s.counter, s.addresses, false, nullptr);
         m_compress(zero, s.addresses, s.addresses, false, nullptr);
     }
+
     const Geometry& m_geometry;
     Argon2Block* const m_memory;
     const Argon2Compress m_compress;
