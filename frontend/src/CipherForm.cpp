@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
 
 #include "ComboList.h"
@@ -16,6 +17,7 @@
 #include "platform/fileops.h"
 #include "platform/files.h"
 #include "platform/owned.h"
+#include "platform/paths.h"
 #include "runtime/Error.h"
 #include "runtime/nativenames.h"
 #include "runtime/text.h"
@@ -41,7 +43,12 @@ QString qtext(std::u16string_view text) {
 CipherForm::CipherForm(const char16_t* formName) : m_formName(formName) {
     setObjectName(qtext(m_formName));
     setWindowTitle(qtext(kCaption));
-    setWindowIcon(QIcon(QString::fromStdString(toUtf8(mMain::programDirectory() + u"\\zqf.ico"))));
+    // The type's icon, read once the dialog is up: its image plug-ins would delay the window by a few
+    // milliseconds. The program directory is a suite path; Qt needs the native one.
+    QTimer::singleShot(0, this, [this] {
+        setWindowIcon(
+            QIcon(QString::fromStdString(toNativePath(toUtf8(mMain::programDirectory() + u"\\zqf.ico")))));
+    });
     cboEncryptLvl = new QComboBox(this);
     cboEncryptLvl->setObjectName(QStringLiteral("cboEncryptLvl"));
     // A method's name says why one would pick it: the list is as wide as the longest, so none is cut off.

@@ -34,6 +34,10 @@ const ClassInfo& ProgressObject::describe() {
     return info;
 }
 
+ProgressObject::ProgressObject() {
+    frmProgressBar::warmUpSoon();
+}
+
 ProgressObject::~ProgressObject() {
     if (m_initialised) Terminate();
     if (frmProgressBar* form = window()) form->Unload();

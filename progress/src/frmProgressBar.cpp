@@ -1,9 +1,14 @@
 #include "progress/frmProgressBar.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -25,8 +30,32 @@ frmProgressBar::KeepAlive& keepAliveMaker() {
 constexpr int kClientWidth = 5760;
 constexpr int kClientHeight = 2280;
 constexpr qint64 kFrameMs = 16;
+// Late enough not to compete with the client's own dialog coming up, early enough for a quick user.
+constexpr int kWarmUpDelayMs = 50;
 
 }  // namespace
+
+namespace {
+QPointer<QApplication> g_warmUpPlannedIn;  // the application whose loop will run it
+bool g_warm = false;
+}  // namespace
+
+void frmProgressBar::warmUpSoon() {
+    auto* const application = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (g_warm || !application || g_warmUpPlannedIn == application) return;
+    g_warmUpPlannedIn = application;
+    QTimer::singleShot(kWarmUpDelayMs, application, [] {
+        const QLabel label(QStringLiteral("Initializing"));
+        label.ensurePolished();
+        QFontMetrics(label.font()).horizontalAdvance(label.text());
+        static_cast<void>(label.sizeHint());
+        g_warm = true;
+    });
+}
+
+bool frmProgressBar::warmedUp() {
+    return g_warm;
+}
 
 void frmProgressBar::setKeepAlive(KeepAlive make) {
     keepAliveMaker() = std::move(make);

@@ -2,6 +2,7 @@
 // window's own closing, release, the clip, and the cost of one file's progress.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <chrono>
 #include <string>
@@ -91,6 +92,15 @@ TEST_F(Progress, InitializeWithoutArgumentsShowsTheDefaultsAndTheFiveControls) {
         EXPECT_EQ(p.control->geometry(), QRect(p.left / tx, p.top / ty, p.width / tx, p.height / ty));
         EXPECT_TRUE(w.rect().contains(p.control->geometry()));
     }
+}
+
+TEST_F(Progress, TheWarmUpAfterTheFirstObjectShowsNothingAndInitializeStillBuildsTheWindow) {
+    ASSERT_TRUE(test::processUntil([] { return frmProgressBar::warmedUp(); }));
+    for (const QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
+    EXPECT_EQ(object->window(), nullptr);
+    EXPECT_FALSE(object->initialised());
+    initialize();
+    EXPECT_TRUE(form().isVisible());
 }
 
 TEST_F(Progress, UpdatesBeforeInitializeAndAfterTerminateAreIgnored) {

@@ -2,6 +2,8 @@
 
 #include "filesearch.h"
 #include "platform/messagebox.h"
+#include "platform/owned.h"
+#include "registryvalues.h"
 #include "runtime/Error.h"
 #include "runtime/stringfunctions.h"
 #include "runtime/text.h"
@@ -14,6 +16,22 @@ constexpr std::u16string_view kIllegalExtensionChars = u"\\/:*?<>|\"";
 
 // Raised inside CreateFileAss when the registry refuses a write; reported like any other failure.
 constexpr std::int32_t kWriteRefused = 5;
+
+// Whether the classes root already holds this value exactly as it would be written (type and bytes).
+bool storedAlready(const std::u16string& key, const std::u16string& name, const RegistryData& data) {
+    OwnedKey handle;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, toUtf8(key).c_str(), 0, KEY_QUERY_VALUE, handle.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    std::vector<std::uint8_t> stored(data.bytes.size() + 1);
+    DWORD type = REG_NONE;
+    auto size = static_cast<DWORD>(stored.size());
+    if (RegQueryValueExA(handle.get(), toUtf8(name).c_str(), nullptr, &type, stored.data(), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    stored.resize(size);
+    return type == data.type && stored == data.bytes;
+}
 
 }  // namespace
 
@@ -36,6 +54,8 @@ void AssociationObject::report(const std::u16string& message) const {
 // A refused write fails the whole call: a half-written association must not be reported as made.
 void AssociationObject::writeDefault(const std::u16string& key, const std::u16string& name,
                                      const std::u16string& value) {
+    // Programs renew their association at every start: a value that already stands costs no write.
+    if (storedAlready(key, name, *encodeValue(Variant(value)))) return;
     std::int32_t root = HKeyClassesRoot;
     if (m_registry->SetKeyValue(root, key, name, Variant(value)) != ERROR_SUCCESS) raise(kWriteRefused);
 }

@@ -1,5 +1,9 @@
 #include "registry/RegServerObject.h"
 
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
 #include "filesearch.h"
 #include "platform/library.h"
 #include "platform/owned.h"
@@ -31,6 +35,34 @@ std::string libraryPathOf(const std::u16string& fileName) {
     return path.find_first_of("\\/:") == std::string::npos ? ".\\" + path : path;
 }
 
+// Libraries this process registered stay loaded until it unregisters them: their objects are created
+// right after registration (the plug-in collection does so), and unloading them in between would repeat
+// the whole load and symbol binding. Registration changes the registry, whatever stays loaded.
+class KeptLibraries {
+  public:
+    void keep(OwnedLibrary& library) {
+        const std::lock_guard lock(m_mutex);
+        if (std::find(m_kept.begin(), m_kept.end(), library.get()) == m_kept.end())
+            m_kept.push_back(library.release());
+    }
+    void letGo(HMODULE library) {
+        const std::lock_guard lock(m_mutex);
+        const auto kept = std::find(m_kept.begin(), m_kept.end(), library);
+        if (kept == m_kept.end()) return;
+        m_kept.erase(kept);
+        FreeLibrary(library);
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::vector<HMODULE> m_kept;
+};
+
+KeptLibraries& keptLibraries() {
+    static KeptLibraries* libraries = new KeptLibraries;  // loaded to the end, as at exit anyway
+    return *libraries;
+}
+
 }  // namespace
 
 const ClassInfo& RegServerObject::describe() {
@@ -59,7 +91,12 @@ bool RegServerObject::RegSvr32(std::u16string FileName, bool& bUnReg) {
     DWORD exitCode = STILL_ACTIVE;
     GetExitCodeThread(thread.get(), &exitCode);
     // The entry point's own status counts: a registration that failed is no success.
-    return succeeded(exitCode);
+    const bool done = succeeded(exitCode);
+    if (bUnReg)
+        keptLibraries().letGo(library.get());
+    else if (done)
+        keptLibraries().keep(library);
+    return done;
 }
 
 }  // namespace velmora

@@ -86,6 +86,46 @@ TEST_F(AssociationTest, OptionalPartsAndExplicitIcon) {
     EXPECT_EQ(classesValue(".zqf\\ShellNew", "NullFile"), "<missing>");
 }
 
+// The key's last write time: what a write to one of its values changes.
+std::int64_t writtenAt(const char* key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return -1;
+    FILETIME written{};
+    RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, &written);
+    RegCloseKey(handle);
+    return (static_cast<std::int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+TEST_F(AssociationTest, RenewingWritesOnlyWhatDiffers) {
+    const char* keys[] = {".zqf", "Ardentum.EncryptedFile", "Ardentum.EncryptedFile\\shell\\Open\\command",
+                          "Ardentum.EncryptedFile\\DefaultIcon"};
+    Call first;
+    first.setIcon = true;
+    ASSERT_TRUE(first.run(*obj));
+    // The type's name stored with another type: rewritten as text, like a value that differs.
+    const std::string name = "Encrypted file";
+    HKEY type = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "Ardentum.EncryptedFile", 0, KEY_SET_VALUE, &type),
+              ERROR_SUCCESS);
+    RegSetValueExA(type, "", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                   static_cast<DWORD>(name.size() + 1));
+    RegCloseKey(type);
+    std::int64_t before[4];
+    for (int i = 0; i < 4; ++i) before[i] = writtenAt(keys[i]);
+
+    Call again;
+    again.setIcon = true;
+    again.appPath.insert(again.appPath.rfind(u'/'), u"/.");
+    ASSERT_TRUE(again.run(*obj));
+    EXPECT_EQ(writtenAt(keys[0]), before[0]) << "unchanged extension";
+    EXPECT_NE(writtenAt(keys[1]), before[1]) << "name stored with another type";
+    EXPECT_EQ(rawValue(HKEY_CLASSES_ROOT, "Ardentum.EncryptedFile", "")->type, REG_SZ);
+    EXPECT_NE(writtenAt(keys[2]), before[2]) << "program moved";
+    EXPECT_EQ(classesValue(keys[2]), toUtf8(again.appPath) + " /v %1");
+    EXPECT_NE(writtenAt(keys[3]), before[3]) << "icon follows the program";
+}
+
 TEST_F(AssociationTest, RefusalsWriteNothing) {
     struct Case {
         const char* what;

@@ -30,6 +30,9 @@ bool isLoaded(const char* path) {
 TEST(RegServerObject, RegistersAndUnregistersARealLibrary) {
     ASSERT_TRUE(regSvr32(VELMORA_GOODLIB_PATH, false));
     EXPECT_TRUE(rawValue(HKEY_CLASSES_ROOT, "Goodlib.Probe\\CLSID", ""));
+    // Registered twice, and kept loaded for the objects created next.
+    ASSERT_TRUE(regSvr32(VELMORA_GOODLIB_PATH, false));
+    EXPECT_TRUE(isLoaded(VELMORA_GOODLIB_PATH));
     EXPECT_EQ(call(CreateObject(u"Goodlib.Probe"), u"Answer"), Variant(std::int32_t{42}));
 
     ASSERT_TRUE(regSvr32(VELMORA_GOODLIB_PATH, true));

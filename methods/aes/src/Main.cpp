@@ -147,6 +147,7 @@ void Main::yieldToQueue() {
 
 void Main::prepareCipher(std::u16string_view password) {
     const DerivedKey key(password);
+    if (m_cipher.keyedWith(8, 8, key.bytes())) return;
     m_cipher.gentables();
     m_cipher.gkey(8, 8, key.bytes());
 }

@@ -55,6 +55,7 @@ class Main : public Dispatchable<Main> {
   private:
     void yieldToQueue();
 
+    // The tables and the password's key schedule; the files of a run, one password, share them.
     void prepareCipher(std::u16string_view password);
     void cipherBlocks(std::span<std::uint8_t> data, bool decrypt, const ObjectRef& handler,
                       ProgressThreshold& progress, std::size_t base);

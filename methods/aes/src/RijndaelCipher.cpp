@@ -78,6 +78,7 @@ void RijndaelCipher::wipe() noexcept {
     explicit_bzero(m_encKey.data(), sizeof m_encKey);
     explicit_bzero(m_decKey.data(), sizeof m_decKey);
     m_schedule256 = false;
+    m_keyed = false;
 }
 
 std::uint8_t RijndaelCipher::mul(std::uint8_t a, std::uint8_t b) const noexcept {
@@ -86,6 +87,7 @@ std::uint8_t RijndaelCipher::mul(std::uint8_t a, std::uint8_t b) const noexcept 
 }
 
 void RijndaelCipher::gentables() noexcept {
+    if (m_tablesBuilt) return;  // they depend on nothing
     m_powTable[0] = 1;
     m_powTable[1] = 3;
     m_logTable[0] = 0;
@@ -121,6 +123,7 @@ void RijndaelCipher::gentables() noexcept {
         m_decTable[i] = pack(mul(m_invMixCoef[3], t), mul(m_invMixCoef[2], t), mul(m_invMixCoef[1], t),
                              mul(m_invMixCoef[0], t));
     }
+    m_tablesBuilt = true;
 }
 
 std::uint32_t RijndaelCipher::subWord(std::uint32_t w) const noexcept {
@@ -141,6 +144,7 @@ std::uint32_t RijndaelCipher::invMixColumn(std::uint32_t w) const noexcept {
 
 void RijndaelCipher::gkey(std::int32_t nb, std::int32_t nk, std::span<const std::uint8_t> key) {
     m_schedule256 = false;
+    m_keyed = false;
     m_Nb = nb;
     m_Nk = nk;
     m_Nr = checkedLong(6 + static_cast<std::int64_t>(std::max(nb, nk)));
@@ -163,6 +167,19 @@ void RijndaelCipher::gkey(std::int32_t nb, std::int32_t nk, std::span<const std:
     expandEncryptionKey(n);
     deriveDecryptionKey(n);
     m_schedule256 = m_Nb == 8 && m_Nr == 14;
+    m_keyed = true;
+}
+
+bool RijndaelCipher::keyedWith(std::int32_t nb, std::int32_t nk,
+                               std::span<const std::uint8_t> key) const noexcept {
+    if (!m_tablesBuilt || !m_keyed || nb != m_Nb || nk != m_Nk || nk < 0 || nk > kMaxKeyWords ||
+        key.size() < 4 * static_cast<std::size_t>(nk))
+        return false;
+    // The schedule begins with the key's own words; every word is compared, whatever differs.
+    std::uint32_t differs = 0;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(nk); ++i)
+        differs |= m_encKey[i] ^ pack(key[4 * i], key[4 * i + 1], key[4 * i + 2], key[4 * i + 3]);
+    return differs == 0;
 }
 
 void RijndaelCipher::expandEncryptionKey(std::int32_t n) {

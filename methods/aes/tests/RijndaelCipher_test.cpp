@@ -227,3 +227,32 @@ TEST(RijndaelCipher, WipeClearsBothExpandedKeys) {
     for (std::uint32_t w : cipher.decKey()) ASSERT_EQ(w, 0u);
     EXPECT_FALSE(cipher.hasBlockSchedule256());
 }
+
+TEST(RijndaelCipher, TheHeldScheduleIsKnownByItsKeyAndGoesWithAWipeOrAFailedSetup) {
+    RijndaelCipher cipher;
+    const Bytes key = randomBytes(32, 6);
+    EXPECT_FALSE(cipher.keyedWith(8, 8, key));  // nothing built yet
+    keyed(cipher, 8, 8, key);
+    EXPECT_TRUE(cipher.keyedWith(8, 8, key));
+    Bytes otherKey = key;
+    otherKey[31] ^= 1;
+    EXPECT_FALSE(cipher.keyedWith(8, 8, otherKey));
+    EXPECT_FALSE(cipher.keyedWith(8, 8, Bytes(key.begin(), key.end() - 1)));  // too short to be it
+    EXPECT_FALSE(cipher.keyedWith(4, 8, key));
+    EXPECT_FALSE(cipher.keyedWith(8, 4, key));
+
+    // Building the tables again keeps the schedule and gives the same blocks.
+    Bytes block = randomBytes(32, 7);
+    Bytes again = block;
+    cipher.encrypt(block);
+    cipher.gentables();
+    EXPECT_TRUE(cipher.keyedWith(8, 8, key));
+    cipher.encrypt(again);
+    EXPECT_EQ(again, block);
+
+    EXPECT_EQ(velmora::test::errorNumberOf([&] { cipher.gkey(8, 8, Bytes(31, 1)); }), 9);
+    EXPECT_FALSE(cipher.keyedWith(8, 8, key));
+    keyed(cipher, 8, 8, key);
+    cipher.wipe();
+    EXPECT_FALSE(cipher.keyedWith(8, 8, key));
+}

@@ -17,7 +17,7 @@ class ProgressObject : public Dispatchable<ProgressObject> {
   public:
     static const ClassInfo& describe();
 
-    ProgressObject() = default;
+    ProgressObject();
     ~ProgressObject() override;
 
     EventSource* events() noexcept override { return &m_events; }

@@ -34,6 +34,13 @@ class frmProgressBar : public QWidget {
     frmProgressBar();
     ~frmProgressBar() override;
 
+    // Soon after the process's first progress object, while the client still waits for its user: what
+    // the first window would otherwise pay for when it is shown (the fonts found and loaded, a label's
+    // text laid out), so that showing it keeps the client waiting less. Once per process, and only in
+    // a widget application.
+    static void warmUpSoon();
+    static bool warmedUp();
+
     // Builds and shows the window; success tells whether it came up (errors end it silently).
     void BeginControl(const std::u16string& caption, const std::u16string& status, std::int32_t min,
                       std::int32_t max, std::int32_t anim, bool& success);

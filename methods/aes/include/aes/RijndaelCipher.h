@@ -26,12 +26,15 @@ class VELMORA_API RijndaelCipher {
     RijndaelCipher(const RijndaelCipher&) = delete;
     RijndaelCipher& operator=(const RijndaelCipher&) = delete;
 
-    // Fills the field, S-box, round-constant and round tables; calling it again rebuilds the same.
+    // Fills the field, S-box, round-constant and round tables; calling it again keeps the same ones.
     void gentables() noexcept;
     // Sets Nb, Nk, Nr, the row shifts and both expanded keys from the first 4·nk bytes of key. Nb, Nk
     // and Nr are replaced before any capacity fault is found (error 9; 6 where Nr or the schedule
     // length overflows 32 bits).
     void gkey(std::int32_t nb, std::int32_t nk, std::span<const std::uint8_t> key);
+    // Whether the tables are built and gkey(nb, nk, key) is the schedule held now (a run's files share
+    // one password: its schedule need not be built again for each).
+    bool keyedWith(std::int32_t nb, std::int32_t nk, std::span<const std::uint8_t> key) const noexcept;
     // One block in the first 4·Nb bytes of buff, in place; buff is untouched when it is too short.
     void encrypt(std::span<std::uint8_t> buff);
     void decrypt(std::span<std::uint8_t> buff);
@@ -91,6 +94,8 @@ class VELMORA_API RijndaelCipher {
     std::array<std::uint32_t, kExpandedKeyWords> m_encKey{};
     std::array<std::uint32_t, kExpandedKeyWords> m_decKey{};
     bool m_schedule256 = false;
+    bool m_tablesBuilt = false;
+    bool m_keyed = false;  // a whole schedule from gkey, not wiped since
 };
 
 }  // namespace velmora
