@@ -292,20 +292,40 @@ bool CipherForm::claimSource(SourceClaim& claim, const std::u16string& path,
     return false;
 }
 
-bool CipherForm::retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
-                              const std::u16string& routine) {
-    m_changedFolders.insert(containingFolder(source));
-    m_changedFolders.insert(containingFolder(result));
+namespace {
+
+// How a file's last step went.
+enum Retirement : int { kRemoved, kChanged, kNotRemoved };
+
+// The last step's work, which says nothing and so may run beside the dialog's thread: the source's name
+// goes, unless the source changed while it was read, in which case the result goes instead.
+Retirement retire(SourceClaim& claim, const std::u16string& result) {
     if (!claim.unchanged()) {
         // Written to while it was read: what was read is not all there is, so the result goes.
         DeleteFileA(toUtf8(result).c_str());
+        return kChanged;
+    }
+    return claim.removeName() ? kRemoved : kNotRemoved;
+}
+
+}  // namespace
+
+bool CipherForm::retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
+                              const std::u16string& routine) {
+    return sayRetirement(retire(claim, result), source, result, routine);
+}
+
+bool CipherForm::sayRetirement(int retirement, const std::u16string& source, const std::u16string& result,
+                               const std::u16string& routine) {
+    m_changedFolders.insert(containingFolder(source));
+    m_changedFolders.insert(containingFolder(result));
+    if (retirement == kChanged)
         logError(u"The file changed while it was read; it keeps its name and contents: " + source,
                  err::PathFileAccessError, routine);
-        return false;
-    }
-    if (claim.removeName()) return true;
-    logError(u"Could not remove " + source + u" after writing " + result, err::PathFileAccessError, routine);
-    return false;
+    else if (retirement == kNotRemoved)
+        logError(u"Could not remove " + source + u" after writing " + result, err::PathFileAccessError,
+                 routine);
+    return retirement == kRemoved;
 }
 
 void CipherForm::walkInFlight(const std::function<void()>& walk) {
@@ -328,9 +348,14 @@ void CipherForm::retireOnceCommitted(std::shared_ptr<SourceClaim> claim, const s
         retireSource(*claim, source, result, routine);
         return;
     }
-    m_inFlight->add(since, [this, claim = std::move(claim), source, result, routine](DWORD outcome) {
+    // The source's name goes as soon as the result stands, beside the next files; what there is to say of
+    // it is said in the files' order.
+    const auto behind = [claim, result](DWORD outcome) {
+        return outcome == ERROR_SUCCESS ? retire(*claim, result) : kNotRemoved;
+    };
+    m_inFlight->add(since, behind, [this, source, result, routine](DWORD outcome, int retirement) {
         if (outcome == ERROR_SUCCESS) {
-            retireSource(*claim, source, result, routine);
+            sayRetirement(retirement, source, result, routine);
             return;
         }
         try {

@@ -82,6 +82,10 @@ class CipherForm : public QDialog {
     // True when the source's name is gone.
     bool retireSource(SourceClaim& claim, const std::u16string& source, const std::u16string& result,
                       const std::u16string& routine);
+    // What the last step needs said (retire()'s outcome), and the folders it changed; true when the
+    // source's name is gone.
+    bool sayRetirement(int retirement, const std::u16string& source, const std::u16string& result,
+                       const std::u16string& routine);
     // Runs a folder's walk with several files' results put in place at once: each file's source goes
     // only once its result stands, in the files' order, and every file is finished when this returns.
     // Outside it a file is finished at once.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,47 @@ TEST_F(FilesInFlightTest, AFileThatSaysSomethingDoesNotLetLaterFilesGoFirstAndAF
     EXPECT_EQ(finished, (std::vector<std::string>{"a", "b", "nothing committed", "c"}));
     EXPECT_EQ(outcomes, (std::vector<DWORD>{ERROR_SUCCESS, ERROR_FILE_EXISTS, ERROR_SUCCESS, ERROR_SUCCESS}));
     EXPECT_EQ(read("b"), "another program's");
+}
+
+TEST_F(FilesInFlightTest, TheSilentPartRunsAheadInOrderOnceTheResultStandsAndItsResultComesInTurn) {
+    FilesInFlight files(4);
+    std::mutex mutex;
+    std::vector<std::string> behindOrder;  // what the files' own thread did, in the order it did it
+    std::vector<bool> stoodBehind;
+    const auto silent = [&](const std::string& name) {
+        return [&, name](DWORD outcome) {
+            if (name == "thrown") throw std::runtime_error("behind failed");
+            std::lock_guard lock(mutex);
+            behindOrder.push_back(name);
+            stoodBehind.push_back(read(name) == "result " + name);
+            return outcome == ERROR_SUCCESS ? static_cast<int>(behindOrder.size()) : -1;
+        };
+    };
+    std::vector<int> told;
+    for (const std::string name : {"g0", "g1", "g2", "g3", "g4", "g5"}) {
+        const FilesInFlight::Ticket since = files.mark();
+        produce(name);
+        files.add(since, silent(name), [&, name](DWORD outcome, int behind) {
+            noting(name)(outcome);
+            told.push_back(behind);
+        });
+    }
+    FilesInFlight::Ticket since = files.mark();
+    produce("thrown");
+    files.add(since, silent("thrown"), [&](DWORD, int) { finished.push_back("thrown"); });
+    since = files.mark();
+    produce("g6");
+    files.add(since, silent("g6"), [&](DWORD outcome, int behind) {
+        noting("g6")(outcome);
+        told.push_back(behind);
+    });
+    // A failure of the silent part comes out where its file finishes, and the files after it still do.
+    EXPECT_THROW(files.settle(), std::runtime_error);
+    files.settle();
+    EXPECT_EQ(behindOrder, (std::vector<std::string>{"g0", "g1", "g2", "g3", "g4", "g5", "g6"}));
+    EXPECT_EQ(stoodBehind, std::vector<bool>(7, true));
+    EXPECT_EQ(finished, (std::vector<std::string>{"g0", "g1", "g2", "g3", "g4", "g5", "g6"}));
+    EXPECT_EQ(told, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
 }
 
 }  // namespace

@@ -64,14 +64,16 @@ void CommitsInFlight::hand(std::unique_ptr<ReplacementFile> file) {
     m_work.notify_one();
 }
 
-DWORD CommitsInFlight::finish(Ticket first, Ticket end) {
+DWORD CommitsInFlight::finish(Ticket first, Ticket end, bool hurry) {
     std::unique_lock lock(m_mutex);
     if (end > m_outcomes.size()) end = m_outcomes.size();
+    // While one waits in a hurry, every name given is flushed at once.
+    if (hurry) ++m_hurrying;
     DWORD outcome = ERROR_SUCCESS;
     for (Ticket ticket = first; ticket < end; ++ticket) {
         while (m_outcomes[ticket] == kPendingOutcome) {
             const auto unflushed = m_unflushed.find(ticket);
-            if (unflushed == m_unflushed.end()) {
+            if (!hurry || unflushed == m_unflushed.end()) {
                 m_done.wait(lock);
                 continue;
             }
@@ -84,6 +86,7 @@ DWORD CommitsInFlight::finish(Ticket first, Ticket end) {
         }
         if (outcome == ERROR_SUCCESS) outcome = m_outcomes[ticket];
     }
+    if (hurry) --m_hurrying;
     return outcome;
 }
 
@@ -118,7 +121,7 @@ void CommitsInFlight::named(std::unique_lock<std::mutex>& lock, Ticket ticket, c
     FolderFlushes& flushes = m_folders[folder];
     flushes.waiting.push_back({ticket, flushes.begun + 1});  // one running now began before this name
     m_unflushed.emplace(ticket, folder);
-    while (!flushes.running && flushes.waiting.size() >= kNamesPerFlush)
+    while (!flushes.running && (flushes.waiting.size() >= kNamesPerFlush || m_hurrying > 0))
         flushFolder(lock, folder, flushes.begun + 1);
 }
 

@@ -32,8 +32,8 @@ AVX2 __m256i rotr63(__m256i x) {
     return _mm256_xor_si256(_mm256_srli_epi64(x, 63), _mm256_add_epi64(x, x));
 }
 
-// G on four columns of words at once.
-AVX2 void g(__m256i& a, __m256i& b, __m256i& c, __m256i& d) {
+// GB, the round function inside P, on four columns of words at once.
+AVX2 void gb(__m256i& a, __m256i& b, __m256i& c, __m256i& d) {
     a = blaMka(a, b);
     d = rotr32(_mm256_xor_si256(d, a));
     c = blaMka(c, d);
@@ -46,11 +46,11 @@ AVX2 void g(__m256i& a, __m256i& b, __m256i& c, __m256i& d) {
 
 // P on one row, words 0-3, 4-7, 8-11 and 12-15.
 AVX2 void permuteRow(__m256i* y) {
-    g(y[0], y[1], y[2], y[3]);
+    gb(y[0], y[1], y[2], y[3]);
     y[1] = _mm256_permute4x64_epi64(y[1], _MM_SHUFFLE(0, 3, 2, 1));
     y[2] = _mm256_permute4x64_epi64(y[2], _MM_SHUFFLE(1, 0, 3, 2));
     y[3] = _mm256_permute4x64_epi64(y[3], _MM_SHUFFLE(2, 1, 0, 3));
-    g(y[0], y[1], y[2], y[3]);
+    gb(y[0], y[1], y[2], y[3]);
     y[1] = _mm256_permute4x64_epi64(y[1], _MM_SHUFFLE(2, 1, 0, 3));
     y[2] = _mm256_permute4x64_epi64(y[2], _MM_SHUFFLE(1, 0, 3, 2));
     y[3] = _mm256_permute4x64_epi64(y[3], _MM_SHUFFLE(0, 3, 2, 1));
@@ -69,16 +69,16 @@ constexpr int kFirstOfY = 0x33, kSecondOfY = 0xCC;
 AVX2 void permuteColumns(__m256i* y) {
     __m256i &a0 = y[0], &a1 = y[4], &b0 = y[8], &b1 = y[12], &c0 = y[16], &c1 = y[20], &d0 = y[24],
             &d1 = y[28];
-    g(a0, b0, c0, d0);
-    g(a1, b1, c1, d1);
+    gb(a0, b0, c0, d0);
+    gb(a1, b1, c1, d1);
     // Diagonals: words 0 1 with 5 6, 10 11, 15 12; words 2 3 with 7 4, 8 9, 13 14.
     __m256i e0 = swapped(_mm256_blend_epi32(b0, b1, kFirstOfY)),
             e1 = swapped(_mm256_blend_epi32(b0, b1, kSecondOfY));
     __m256i f0 = c1, f1 = c0;
     __m256i h0 = swapped(_mm256_blend_epi32(d0, d1, kSecondOfY)),
             h1 = swapped(_mm256_blend_epi32(d0, d1, kFirstOfY));
-    g(a0, e0, f0, h0);
-    g(a1, e1, f1, h1);
+    gb(a0, e0, f0, h0);
+    gb(a1, e1, f1, h1);
     b0 = swapped(_mm256_blend_epi32(e0, e1, kSecondOfY));
     b1 = swapped(_mm256_blend_epi32(e0, e1, kFirstOfY));
     c0 = f1;

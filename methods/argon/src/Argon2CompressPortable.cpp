@@ -13,7 +13,9 @@ namespace {
     return (x >> bits) | (x << (64 - bits));
 }
 
-[[gnu::always_inline]] inline void g(std::uint64_t& a, std::uint64_t& b, std::uint64_t& c, std::uint64_t& d) {
+// GB, the round function inside P.
+[[gnu::always_inline]] inline void gb(std::uint64_t& a, std::uint64_t& b, std::uint64_t& c,
+                                      std::uint64_t& d) {
     a = blaMka(a, b);
     d = rotr(d ^ a, 32);
     c = blaMka(c, d);
@@ -29,14 +31,14 @@ namespace {
 template <int Stride>
 [[gnu::always_inline]] inline void permute(std::uint64_t* w) {
     const auto at = [w](int k) -> std::uint64_t& { return w[k / 2 * Stride + k % 2]; };
-    g(at(0), at(4), at(8), at(12));
-    g(at(1), at(5), at(9), at(13));
-    g(at(2), at(6), at(10), at(14));
-    g(at(3), at(7), at(11), at(15));
-    g(at(0), at(5), at(10), at(15));
-    g(at(1), at(6), at(11), at(12));
-    g(at(2), at(7), at(8), at(13));
-    g(at(3), at(4), at(9), at(14));
+    gb(at(0), at(4), at(8), at(12));
+    gb(at(1), at(5), at(9), at(13));
+    gb(at(2), at(6), at(10), at(14));
+    gb(at(3), at(7), at(11), at(15));
+    gb(at(0), at(5), at(10), at(15));
+    gb(at(1), at(6), at(11), at(12));
+    gb(at(2), at(7), at(8), at(13));
+    gb(at(3), at(4), at(9), at(14));
 }
 
 }  // namespace

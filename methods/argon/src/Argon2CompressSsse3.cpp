@@ -29,8 +29,8 @@ SSSE3 __m128i rotr63(__m128i x) {
     return _mm_xor_si128(_mm_srli_epi64(x, 63), _mm_add_epi64(x, x));
 }
 
-// G on two columns of words at once.
-SSSE3 void g(__m128i& a, __m128i& b, __m128i& c, __m128i& d) {
+// GB, the round function inside P, on two columns of words at once.
+SSSE3 void gb(__m128i& a, __m128i& b, __m128i& c, __m128i& d) {
     a = blaMka(a, b);
     d = rotr32(_mm_xor_si128(d, a));
     c = blaMka(c, d);
@@ -52,14 +52,14 @@ SSSE3 void permute(__m128i* x) {
     __m128i& c1 = x[5 * Stride];
     __m128i& d0 = x[6 * Stride];
     __m128i& d1 = x[7 * Stride];
-    g(a0, b0, c0, d0);
-    g(a1, b1, c1, d1);
+    gb(a0, b0, c0, d0);
+    gb(a1, b1, c1, d1);
     // Diagonals: words 0 1 with 5 6, 10 11, 15 12; words 2 3 with 7 4, 8 9, 13 14.
     __m128i e0 = _mm_alignr_epi8(b1, b0, 8), e1 = _mm_alignr_epi8(b0, b1, 8);
     __m128i f0 = c1, f1 = c0;
     __m128i h0 = _mm_alignr_epi8(d0, d1, 8), h1 = _mm_alignr_epi8(d1, d0, 8);
-    g(a0, e0, f0, h0);
-    g(a1, e1, f1, h1);
+    gb(a0, e0, f0, h0);
+    gb(a1, e1, f1, h1);
     b0 = _mm_alignr_epi8(e0, e1, 8);
     b1 = _mm_alignr_epi8(e1, e0, 8);
     c0 = f1;

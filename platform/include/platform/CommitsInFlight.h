@@ -45,8 +45,10 @@ class CommitsInFlight {
     // How many commits were handed over so far: the next commit's ticket.
     Ticket handedOver() const;
     // Waits for the commits with tickets in [first, end): ERROR_SUCCESS when all stand under their names,
-    // else the first one's failure (the file errors of ReplacementFile::commit).
-    DWORD finish(Ticket first, Ticket end);
+    // else the first one's failure (the file errors of ReplacementFile::commit). In a hurry, their folders
+    // are flushed now (and every name given meanwhile at once); otherwise the flushes come as names
+    // gather, or when somebody is in a hurry.
+    DWORD finish(Ticket first, Ticket end, bool hurry = true);
 
     // ReplacementFile's side: takes a file that is ready to commit.
     void hand(std::unique_ptr<ReplacementFile> file);
@@ -89,6 +91,7 @@ class CommitsInFlight {
     std::deque<Pending> m_queue;
     std::vector<DWORD> m_outcomes;  // by ticket; kPendingOutcome until done
     std::size_t m_idle = 0;
+    std::size_t m_hurrying = 0;  // finish() calls in a hurry
     bool m_stop = false;
     std::vector<std::thread> m_threads;
 };
