@@ -4,6 +4,7 @@
 #include <atomic>
 #include <system_error>
 
+#include "UnnamedFilesAhead.h"
 #include "platform/ReplacementFile.h"
 
 namespace velmora {
@@ -30,6 +31,14 @@ CommitsInFlight::~CommitsInFlight() {
     }
     m_work.notify_all();
     for (std::thread& thread : m_threads) thread.join();
+}
+
+int CommitsInFlight::takeUnnamed(const std::string& folder, unsigned mode) {
+    std::unique_lock lock(m_mutex);
+    if (!m_unnamed) m_unnamed = std::make_unique<UnnamedFilesAhead>();
+    UnnamedFilesAhead& unnamed = *m_unnamed;
+    lock.unlock();
+    return unnamed.take(folder, mode);
 }
 
 CommitsInFlight* CommitsInFlight::active() {

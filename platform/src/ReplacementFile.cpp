@@ -71,7 +71,10 @@ bool ReplacementFile::open(std::string_view suitePath, NewFile newFile, Staging 
     if (!checkDestination(suitePath)) return false;
     const unsigned mode = m_targetExists || newFile == NewFile::OwnerOnly ? 0600 : 0666;
     if (staging == Staging::Unnamed) {
-        const int fd = ::open(containingFolder(m_target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        const std::string folder = containingFolder(m_target);
+        CommitsInFlight* const commits = CommitsInFlight::active();
+        int fd = commits ? commits->takeUnnamed(folder, mode) : -1;
+        if (fd < 0) fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (fd >= 0) return adopt(fd, {});
         if (!refusesUnnamed(errno)) return fail(errno);
     }

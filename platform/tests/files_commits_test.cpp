@@ -2,9 +2,12 @@
 // its commit is finished, a failure belongs to its own file, and nothing is left waiting when the run ends.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "FileTestSupport.h"
 #include "platform/CommitsInFlight.h"
@@ -76,6 +79,47 @@ INSTANTIATE_TEST_SUITE_P(Staging, InFlight,
                          [](const auto& tested) {
                              return tested.param == ReplacementFile::Staging::Unnamed ? "Unnamed" : "Named";
                          });
+
+// Unnamed files are made ahead for the folder and permission bits last asked for: one made for another
+// folder or other bits is never used, whatever order the files come in.
+TEST_F(FileTest, FilesMadeAheadGoToTheirOwnFolderWithTheirOwnPermissionBits) {
+    fs::create_directories(native("a"));
+    fs::create_directories(native("b"));
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    struct Step {
+        std::string name;
+        ReplacementFile::NewFile bits;
+        unsigned mode;
+    };
+    // Runs of one folder and kind long enough for files made ahead to be taken, then a change.
+    std::vector<Step> steps;
+    const std::string folders[] = {"a/", "a/", "b/", "a/"};
+    for (int run = 0; run < 4; ++run) {
+        const bool ownerOnly = run == 1;
+        for (int i = 0; i < 10; ++i)
+            steps.push_back(
+                {folders[run] + std::to_string(10 * run + i),
+                 ownerOnly ? ReplacementFile::NewFile::OwnerOnly : ReplacementFile::NewFile::Shared,
+                 ownerOnly ? 0600u : 0666u & ~mask});
+    }
+    {
+        CommitsInFlight commits(4);
+        for (const Step& step : steps) {
+            ReplacementFile file;
+            ASSERT_TRUE(file.open(suite(step.name), step.bits));
+            ASSERT_TRUE(file.write(bytesOf("in " + step.name)));
+            ASSERT_TRUE(file.commit());
+        }
+        EXPECT_EQ(commits.finish(0, steps.size()), static_cast<DWORD>(ERROR_SUCCESS));
+    }
+    for (const Step& step : steps) {
+        EXPECT_EQ(read(step.name), "in " + step.name);
+        EXPECT_EQ(static_cast<unsigned>(fs::status(native(step.name)).permissions()), step.mode) << step.name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(native("a")), {}), 30);
+    EXPECT_EQ(std::distance(fs::directory_iterator(native("b")), {}), 10);
+}
 
 // The end of a run waits for every commit, and commits are the caller's own again afterwards.
 TEST_F(FileTest, EveryCommitIsDoneWhenTheRunEndsAndLaterCommitsAreImmediate) {

@@ -28,6 +28,7 @@
 namespace velmora {
 
 class ReplacementFile;
+class UnnamedFilesAhead;
 
 class CommitsInFlight {
   public:
@@ -52,6 +53,9 @@ class CommitsInFlight {
 
     // ReplacementFile's side: takes a file that is ready to commit.
     void hand(std::unique_ptr<ReplacementFile> file);
+    // ReplacementFile's side: an unnamed file made ahead in `folder` with `mode`, or -1 (see
+    // UnnamedFilesAhead).
+    int takeUnnamed(const std::string& folder, unsigned mode);
 
   private:
     struct Pending {
@@ -94,6 +98,7 @@ class CommitsInFlight {
     std::size_t m_hurrying = 0;  // finish() calls in a hurry
     bool m_stop = false;
     std::vector<std::thread> m_threads;
+    std::unique_ptr<UnnamedFilesAhead> m_unnamed;  // made with the first one asked for
 };
 
 }  // namespace velmora
