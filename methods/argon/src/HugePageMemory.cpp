@@ -1,4 +1,4 @@
-#include "HugePageMemory.h"
+#include "argon/HugePageMemory.h"
 
 #include <sodium.h>
 #include <sys/mman.h>

@@ -10,8 +10,8 @@
 
 #include "Argon2id.h"
 #include "ArgonboxTestSupport.h"
-#include "HugePageMemory.h"
 #include "StreamKey.h"
+#include "argon/HugePageMemory.h"
 #include "runtime/Error.h"
 
 using namespace velmora;
