@@ -70,6 +70,9 @@ class WindowWatch:
     def wait(self, bound=120.0, process=None):
         end = time.monotonic() + bound
         try:
+            window = self._shown()  # up before the watch began
+            if window:
+                return window
             while time.monotonic() < end:
                 mapped = False
                 while self.display.pending_events():
