@@ -12,7 +12,7 @@
 
 #include "Argon2id.h"
 #include "ContainerHeader.h"
-#include "HugePageMemory.h"
+#include "argon/HugePageMemory.h"
 
 namespace {
 

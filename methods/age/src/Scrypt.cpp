@@ -1,12 +1,13 @@
 #include "Scrypt.h"
 
 #include <sodium.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
+
+#include "argon/HugePageMemory.h"
 
 namespace velmora::ageseal {
 namespace {
@@ -73,6 +74,12 @@ std::uint64_t integerify(const Block* x, std::size_t r, std::uint64_t n) {
     return (last.word[0] | std::uint64_t{last.word[1]} << 32) & (n - 1);
 }
 
+// Asks for all of V_j at once, the moment j is known: BlockMix needs its last block first and then the
+// rest in order, and waiting for one line after another would cost a memory latency per block.
+void fetchAhead(const Block* blocks, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) __builtin_prefetch(&blocks[i]);
+}
+
 // ROMix on the 2r blocks of x: v holds n * 2r blocks, y 2r more. The first loop writes each H(V_i)
 // straight into V_{i+1}, the second hashes X XOR V_j without a copy; n being even, the result ends in x.
 void romix(Block* x, Block* y, Block* v, std::uint64_t n, std::size_t r) {
@@ -81,9 +88,12 @@ void romix(Block* x, Block* y, Block* v, std::uint64_t n, std::size_t r) {
     for (std::uint64_t i = 0; i + 1 < n; ++i)
         blockMix<false>(v + i * blocks, nullptr, v + (i + 1) * blocks, r);
     blockMix<false>(v + (n - 1) * blocks, nullptr, x, r);
+    const Block* with = v + integerify(x, r, n) * blocks;
     for (std::uint64_t i = 0; i < n; ++i) {
-        blockMix<true>(x, v + integerify(x, r, n) * blocks, y, r);
+        blockMix<true>(x, with, y, r);
         std::swap(x, y);
+        with = v + integerify(x, r, n) * blocks;
+        fetchAhead(with, blocks);
     }
 }
 
@@ -124,41 +134,6 @@ void fromBlocks(const Block* blocks, std::span<std::uint8_t> bytes) {
             bytes[4 * w + k] = static_cast<std::uint8_t>(blocks[w / 16].word[w % 16] >> (8 * k));
 }
 
-// ROMix's table and its two working sets in one anonymous mapping, on huge pages where the system gives
-// them (a quarter of a GiB read at random otherwise costs a page-table walk per block); wiped and
-// unmapped when released.
-class Table {
-  public:
-    explicit Table(std::size_t bytes)
-        : m_bytes(bytes), m_mapped(bytes < kHugePage ? bytes : bytes + kHugePage) {
-        void* mapped = mmap(nullptr, m_mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED) return;
-        m_mapping = static_cast<std::uint8_t*>(mapped);
-        if (m_mapped == m_bytes) {
-            m_blocks = reinterpret_cast<Block*>(m_mapping);
-            return;
-        }
-        const auto address = reinterpret_cast<std::uintptr_t>(m_mapping);
-        m_blocks = reinterpret_cast<Block*>(m_mapping + (-address & (kHugePage - 1)));
-        madvise(m_blocks, m_bytes, MADV_HUGEPAGE);  // advice only: small pages serve too
-    }
-    ~Table() {
-        if (!m_mapping) return;
-        sodium_memzero(m_blocks, m_bytes);
-        munmap(m_mapping, m_mapped);
-    }
-    Table(const Table&) = delete;
-    Table& operator=(const Table&) = delete;
-
-    Block* blocks() const noexcept { return m_blocks; }
-
-  private:
-    static constexpr std::size_t kHugePage = 2 << 20;
-    std::size_t m_bytes, m_mapped;
-    std::uint8_t* m_mapping = nullptr;
-    Block* m_blocks = nullptr;
-};
-
 }  // namespace
 
 bool scrypt(std::span<const std::uint8_t> password, std::span<const std::uint8_t> salt, ScryptCost cost,
@@ -170,9 +145,10 @@ bool scrypt(std::span<const std::uint8_t> password, std::span<const std::uint8_t
         __builtin_mul_overflow(cost.n + 2, 2 * r, &tableBlocks) ||
         __builtin_mul_overflow(tableBlocks, kBlockBytes, &tableBytes))
         return false;
-    const Table table(tableBytes);
-    if (!table.blocks()) return false;
-    Block* v = table.blocks();
+    // ROMix's table and its two working sets: a quarter of a GiB read at random at the format's cost.
+    const argonbox::HugePageMemory table(tableBytes);
+    if (!table.data()) return false;
+    Block* v = static_cast<Block*>(table.data());
     Block* x = v + cost.n * 2 * r;
     Block* y = x + 2 * r;
 

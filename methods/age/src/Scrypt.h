@@ -2,8 +2,8 @@
 // around ROMix, whose BlockMix runs Salsa20/8. At the format's work factor it is nearly all the time a
 // small file costs, so it is written for speed: plain 32-bit Salsa20/8 that the compiler schedules across
 // the processor's integer units (any x86-64 runs it; it measured faster than vector code, AVX-512
-// included), BlockMix writing straight into ROMix's table, and the table one mapping on huge pages where
-// the system has them, wiped before it is returned.
+// included), BlockMix writing straight into ROMix's table, each block of the table that the second loop
+// reads asked for as a whole, and the table the shared huge-page memory, wiped before it is returned.
 #pragma once
 
 #include <cstdint>

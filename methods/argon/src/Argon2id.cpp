@@ -6,7 +6,7 @@
 #include <array>
 #include <limits>
 
-#include "HugePageMemory.h"
+#include "argon/HugePageMemory.h"
 
 namespace velmora::argonbox {
 namespace {

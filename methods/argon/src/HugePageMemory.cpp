@@ -1,7 +1,9 @@
-#include "HugePageMemory.h"
+#include "argon/HugePageMemory.h"
 
 #include <sodium.h>
 #include <sys/mman.h>
+
+#include <system_error>
 
 namespace velmora::argonbox {
 
@@ -17,12 +19,25 @@ HugePageMemory::HugePageMemory(std::size_t bytes)
     const auto address = reinterpret_cast<std::uintptr_t>(m_mapping);
     m_data = m_mapping + (-address & (kHugePage - 1));
     madvise(m_data, m_bytes, MADV_HUGEPAGE);  // advice only: small pages serve too
+    if (m_bytes >= kMappedAhead) mapAhead();
 }
 
 HugePageMemory::~HugePageMemory() {
+    if (m_mapper.joinable()) m_mapper.join();
     if (!m_mapping) return;
     sodium_memzero(m_data, m_bytes);
     munmap(m_mapping, m_mapped);
+}
+
+// The system maps each page as if written, in order from the start, and skips the pages the caller
+// reached first. Where it cannot (an older kernel, no thread to be had), the caller's own writes fault
+// the pages in as before.
+void HugePageMemory::mapAhead() {
+    try {
+        m_mapper =
+            std::thread([data = m_data, bytes = m_bytes] { madvise(data, bytes, MADV_POPULATE_WRITE); });
+    } catch (const std::system_error&) {
+    }
 }
 
 }  // namespace velmora::argonbox

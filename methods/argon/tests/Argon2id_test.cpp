@@ -10,8 +10,8 @@
 
 #include "Argon2id.h"
 #include "ArgonboxTestSupport.h"
-#include "HugePageMemory.h"
 #include "StreamKey.h"
+#include "argon/HugePageMemory.h"
 #include "runtime/Error.h"
 
 using namespace velmora;
@@ -161,6 +161,18 @@ TEST(HugePageMemory, ZeroedAlignedAndEligibleForHugePages) {
         }
         EXPECT_TRUE(eligible);
     }
+}
+
+// The thread that maps the memory in ahead never writes: what the caller writes from the first moment,
+// on the pages it is mapping at that very moment, stays.
+TEST(HugePageMemory, WritesFromTheFirstMomentStayWhileItIsMappedAhead) {
+    const std::size_t bytes = 4 * HugePageMemory::kMappedAhead;
+    const HugePageMemory memory(bytes);
+    ASSERT_NE(memory.data(), nullptr);
+    auto* data = static_cast<std::uint8_t*>(memory.data());
+    const auto mark = [](std::size_t at) { return static_cast<std::uint8_t>(at >> 12 | 1); };
+    for (std::size_t at = 0; at < bytes; at += 4096) data[at] = mark(at);
+    for (std::size_t at = 0; at < bytes; at += 4096) ASSERT_EQ(data[at], mark(at)) << at;
 }
 
 }  // namespace
