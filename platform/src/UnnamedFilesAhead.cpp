@@ -42,7 +42,7 @@ int UnnamedFilesAhead::take(const std::string& folder, unsigned mode) {
             fd = m_spares.front();
             m_spares.pop_front();
         }
-        wake = m_spares.size() <= kSpares / 2;
+        wake = !m_failed && m_spares.size() <= kSpares / 2;
     } else {
         dropSpares(lock);
         m_folder = folder;
