@@ -19,7 +19,10 @@ FilesInFlight::~FilesInFlight() {
         m_stop = true;
     }
     m_changed.notify_all();
-    if (m_thread.joinable()) m_thread.join();
+    if (!m_thread.joinable()) return;
+    // The files' thread may wait for a commit whose folder nobody flushes yet: wanted now, it is.
+    m_commits.finish(0, m_commits.handedOver());
+    m_thread.join();
 }
 
 void FilesInFlight::add(Ticket since, Finish finish) {
@@ -58,6 +61,10 @@ void FilesInFlight::settle() {
 
 void FilesInFlight::complete(File& file, bool hurry) {
     file.outcome = m_commits.finish(file.first, file.end, hurry);
+    runBehind(file);
+}
+
+void FilesInFlight::runBehind(File& file) {
     if (!file.behind) return;
     try {
         file.behindResult = file.behind(file.outcome);
@@ -73,7 +80,11 @@ void FilesInFlight::runAhead() {
         if (m_stop) return;
         const std::shared_ptr<File> file = m_ahead.front();
         lock.unlock();
-        complete(*file, false);
+        file->outcome = m_commits.finish(file->first, file->end, false);
+        lock.lock();
+        if (m_stop) return;  // not settled: it keeps its old name beside its result
+        lock.unlock();
+        runBehind(*file);
         lock.lock();
         m_ahead.pop_front();
         file->done = true;

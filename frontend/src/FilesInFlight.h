@@ -60,6 +60,7 @@ class FilesInFlight {
     void finishOldest();
     // The commits' outcome (waited for in a hurry or not) and the behind part.
     void complete(File& file, bool hurry);
+    void runBehind(File& file);
     void runAhead();
 
     CommitsInFlight m_commits;

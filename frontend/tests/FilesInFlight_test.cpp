@@ -124,5 +124,20 @@ TEST_F(FilesInFlightTest, TheSilentPartRunsAheadInOrderOnceTheResultStandsAndIts
     EXPECT_EQ(told, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
 }
 
+TEST_F(FilesInFlightTest, ARunLeftUnsettledStillEndsWithEveryResultStanding) {
+    {
+        FilesInFlight files;
+        for (const std::string name : {"u0", "u1"}) {
+            const FilesInFlight::Ticket since = files.mark();
+            produce(name);
+            files.add(
+                since, [](DWORD) { return 0; }, [&, name](DWORD outcome, int) { noting(name)(outcome); });
+        }
+    }  // a failure left them: nobody asks for their folder's flush, yet the end waits for it
+    EXPECT_TRUE(finished.empty());
+    EXPECT_EQ(read("u0"), "result u0");
+    EXPECT_EQ(read("u1"), "result u1");
+}
+
 }  // namespace
 }  // namespace velmora

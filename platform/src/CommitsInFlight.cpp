@@ -130,7 +130,9 @@ void CommitsInFlight::named(std::unique_lock<std::mutex>& lock, Ticket ticket, c
     FolderFlushes& flushes = m_folders[folder];
     flushes.waiting.push_back({ticket, flushes.begun + 1});  // one running now began before this name
     m_unflushed.emplace(ticket, folder);
-    while (!flushes.running && (flushes.waiting.size() >= kNamesPerFlush || m_hurrying > 0))
+    // Names given while a flush ran wait for the next one, so this goes round only while names come.
+    while (!flushes.running && !flushes.waiting.empty() &&
+           (flushes.waiting.size() >= kNamesPerFlush || m_hurrying > 0))
         flushFolder(lock, folder, flushes.begun + 1);
 }
 

@@ -9,8 +9,9 @@
 namespace velmora {
 
 namespace {
-// Enough to cover the asking thread between two turns of the making one.
-constexpr std::size_t kSpares = 4;
+// Enough to cover the asking thread between two turns of the making one, which is woken (a system call
+// and a switch each) only once half of them are taken, and then makes them all again.
+constexpr std::size_t kSpares = 6;
 
 dev_t deviceOf(const std::string& folder) {
     struct stat info {};
@@ -35,11 +36,13 @@ int UnnamedFilesAhead::take(const std::string& folder, unsigned mode) {
     const dev_t device = deviceOf(folder);
     std::unique_lock lock(m_mutex);
     int fd = -1;
+    bool wake = true;
     if (folder == m_folder && mode == m_mode && device == m_device) {
         if (!m_spares.empty()) {
             fd = m_spares.front();
             m_spares.pop_front();
         }
+        wake = !m_failed && m_spares.size() <= kSpares / 2;
     } else {
         dropSpares(lock);
         m_folder = folder;
@@ -55,7 +58,7 @@ int UnnamedFilesAhead::take(const std::string& folder, unsigned mode) {
         }
     }
     lock.unlock();
-    m_wanted.notify_one();
+    if (wake) m_wanted.notify_one();
     return fd;
 }
 

@@ -121,6 +121,24 @@ TEST_F(FileTest, FilesMadeAheadGoToTheirOwnFolderWithTheirOwnPermissionBits) {
     EXPECT_EQ(std::distance(fs::directory_iterator(native("b")), {}), 10);
 }
 
+// One waiting in a hurry has names flushed as they come, and the worker that flushed them goes back to
+// its queue: with one worker, a later commit in another folder is still done.
+TEST_F(FileTest, AHurriedWaitForALaterCommitEndsWhileEarlierNamesGoElsewhere) {
+    fs::create_directories(native("sub"));
+    CommitsInFlight commits(1);
+    for (int i = 0; i < 3; ++i) {
+        ReplacementFile file;
+        const std::string name = i < 2 ? "sub/" + std::to_string(i) : "top";
+        ASSERT_TRUE(file.open(suite(name), ReplacementFile::NewFile::Shared));
+        ASSERT_TRUE(file.write(bytesOf(name)));
+        ASSERT_TRUE(file.commit());
+    }
+    EXPECT_EQ(commits.finish(2, 3), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(commits.finish(0, 3), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(read("sub/1"), "sub/1");
+    EXPECT_EQ(read("top"), "top");
+}
+
 // The end of a run waits for every commit, and commits are the caller's own again afterwards.
 TEST_F(FileTest, EveryCommitIsDoneWhenTheRunEndsAndLaterCommitsAreImmediate) {
     {
